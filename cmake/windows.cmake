@@ -1,0 +1,36 @@
+# The Windows program and the Windows-side test programs.
+
+# Win32 adapters: every *_win.cpp except the program's entry.
+file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS
+  core/*_win.cpp settings/*_win.cpp app/*_win.cpp ui/*_win.cpp update/*_win.cpp platform/*_win.cpp)
+list(REMOVE_ITEM WIN_SOURCES ${CMAKE_SOURCE_DIR}/app/entry_win.cpp)
+
+set(WIN_LIBS ole32 oleaut32 uuid comctl32 wininet shell32 gdi32 user32 advapi32 msimg32 psapi)
+# Link everything of the compiler's own statically: the .exe needs nothing but Windows' DLLs.
+set(STATIC_LINK -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
+
+add_library(lumvo_win STATIC ${WIN_SOURCES})
+target_link_libraries(lumvo_win PUBLIC lumvo_logic ${WIN_LIBS})
+target_compile_definitions(lumvo_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE
+  _WIN32_WINNT=0x0601 WINVER=0x0601)
+target_compile_options(lumvo_logic PRIVATE -ffunction-sections -fdata-sections)
+target_compile_options(lumvo_win PRIVATE -ffunction-sections -fdata-sections)
+
+function(lumvo_program name)
+  add_executable(${name} WIN32 ${CMAKE_SOURCE_DIR}/app/entry_win.cpp ${CMAKE_SOURCE_DIR}/ui/res/lumvo.rc)
+  target_link_libraries(${name} PRIVATE lumvo_win)
+  target_link_options(${name} PRIVATE ${STATIC_LINK})
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/ui/res/lumvo.rc PROPERTIES
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/ui/res/lumvo.manifest")
+endfunction()
+
+lumvo_program(LumvoTime)
+
+# Windows-side test programs, one per file in tests/e2e/win (console programs run under Wine).
+file(GLOB E2E_PROGRAMS CONFIGURE_DEPENDS tests/e2e/win/*.cpp)
+foreach(src ${E2E_PROGRAMS})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE lumvo_win)
+  target_link_options(${name} PRIVATE ${STATIC_LINK})
+endforeach()
