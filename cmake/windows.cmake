@@ -25,6 +25,10 @@ function(lumvo_program name)
 endfunction()
 
 lumvo_program(LumvoTime)
+# The same program with its test hooks (LUMVO_TEST_* environment values read by the entry only):
+# the end-to-end tests run this one; users get LumvoTime.exe, which reads no environment.
+lumvo_program(LumvoTimeTest)
+target_compile_definitions(LumvoTimeTest PRIVATE LUMVO_TEST_HOOKS=1)
 
 # Windows-side test programs, one per file in tests/e2e/win (console programs run under Wine).
 file(GLOB E2E_PROGRAMS CONFIGURE_DEPENDS tests/e2e/win/*.cpp)
