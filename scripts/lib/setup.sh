@@ -21,7 +21,8 @@ lumvo_need_packages() {
 lumvo_setup() {
   lumvo_need_packages cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev libssl-dev \
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
-    wine64 xvfb xauth imagemagick fonts-wqy-microhei fonts-wqy-zenhei locales python3 || return 1
+    wine64 xvfb xauth imagemagick fonts-wqy-microhei fonts-wqy-zenhei locales python3 \
+    clang libclang-rt-dev || return 1
   if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
     local sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
