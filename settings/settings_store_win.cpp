@@ -11,7 +11,7 @@ namespace {
 constexpr DWORD kReadBuffer = 10240;  // with its terminator: at most 10239 bytes of a value
 
 // Handed to the profile function in place of the caller's default, which it would trim of trailing
-// blanks; no value in the file can hold these control bytes.
+// blanks. No setting holds these control bytes.
 constexpr const char kAbsent[] = "\x01\x02\x03";
 
 }  // namespace

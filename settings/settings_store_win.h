@@ -12,8 +12,8 @@ namespace lumvo {
 constexpr const char* kSettingsPath = "C:\\Windows\\Kavrin.ini";
 
 // Every call goes to the file at once (the ANSI functions, so GBK names and values stay byte for byte
-// what the program holds). The profile functions trim blanks around a value and one pair of enclosing
-// quotes when they read it: " 7 " is written as it stands and read back as "7".
+// what the program holds). Blanks around a value and one pair of enclosing quotes do not survive the
+// profile functions: " 7 " comes back as "7", "\"q\"" as "q". No value of the program needs them.
 class WinSettingsStore final : public SettingsStore {
  public:
   explicit WinSettingsStore(std::string path = kSettingsPath) : path_(std::move(path)) {}
