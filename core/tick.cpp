@@ -1,6 +1,5 @@
 #include "core/tick.h"
 
-#include <cctype>
 #include <cfloat>
 #include <charconv>
 #include <cstdio>
