@@ -40,7 +40,7 @@ LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETCURSOR:
       // A right press over a disabled caption label: the system hit-tests it as an error and reports the
       // press only here, through its label. Over the page it means the same as a press on the page.
-      if (ctx && LOWORD(lp) == HTERROR && HIWORD(lp) == WM_RBUTTONDOWN &&
+      if (ctx && static_cast<short>(LOWORD(lp)) == HTERROR && HIWORD(lp) == WM_RBUTTONDOWN &&
           GetParent(reinterpret_cast<HWND>(wp)) == hwnd) {
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
         ctx->program->window.ShowMainMenu();

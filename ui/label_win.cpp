@@ -44,7 +44,7 @@ void Paint(HWND hwnd, HDC dc) {
   SetTextColor(dc, layout->textColour);
   const UINT align = layout->align == TextAlign::kCentre ? DT_CENTER : DT_LEFT;
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc,
-            align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+            align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 void Notify(HWND hwnd, WORD code) {

@@ -12,6 +12,7 @@
 #include "ui/controls_create_win.h"
 #include "ui/events.h"
 #include "ui/label_win.h"
+#include "ui/menu_win.h"
 #include "ui/res/resource.h"
 #include "ui/tray.h"
 #include "ui/ui_font_win.h"
@@ -104,6 +105,7 @@ void OnCommand(WindowContext& ctx, int id, WORD code, HWND control) {
 }
 
 LRESULT OnDrawItem(WindowContext& ctx, const DRAWITEMSTRUCT& item) {
+  if (item.CtlType == ODT_MENU) return DrawMenuItem(ctx, item);
   const Ctl c = CtlOfWindow(ctx, item.hwndItem);
   if (c == Ctl::kCount) return FALSE;
   if (LayoutOf(c).kind == CtlKind::kPictureButton) {
@@ -172,6 +174,8 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_DRAWITEM:
       return OnDrawItem(*ctx, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+    case WM_MEASUREITEM:
+      return MeasureMenuItem(*ctx, *reinterpret_cast<MEASUREITEMSTRUCT*>(lp));
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORLISTBOX:

@@ -13,8 +13,9 @@ namespace {
 constexpr const char* kTrayTip = "Lumvo自动校时";
 constexpr size_t kTipBytes = 62;
 
-// At most kTipBytes bytes, never half of a double-byte character.
-void CopyTip(char (&field)[64], const char* text) {
+// At most kTipBytes bytes (the first record layout's field holds 64), never half of a double-byte
+// character.
+void CopyTip(char* field, const char* text) {
   size_t n = 0;
   for (size_t i = 0; text[i] && i < kTipBytes;) {
     const size_t width = static_cast<unsigned char>(text[i]) >= 0x81 && text[i + 1] ? 2 : 1;

@@ -4,6 +4,7 @@
 
 #include "platform/text_win.h"
 #include "ui/layout.h"
+#include "ui/menu_win.h"
 
 namespace lumvo {
 
@@ -113,26 +114,7 @@ void WinMainWindow::CloseMainWindow() {
   PostMessageW(ctx_.main, kMsgClose, 0, 0);
 }
 
-void WinMainWindow::ShowMainMenu() {
-  HWND hwnd = ctx_.main;
-  if (!IsWindow(hwnd)) return;
-  MenuHandle menu(CreatePopupMenu());
-  if (!menu.Get()) return;
-  for (const MenuItem& item : kMainMenu) {
-    if (item.action == MenuAction::kSeparator) {
-      AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
-    } else {
-      AppendMenuW(menu.Get(), MF_STRING, static_cast<UINT_PTR>(item.command), WidenGbk(item.caption).c_str());
-    }
-  }
-  // Foreground first and WM_NULL after: without them a menu opened from the tray does not close when the
-  // user clicks elsewhere.
-  SetForegroundWindow(hwnd);
-  POINT at{};
-  GetCursorPos(&at);
-  TrackPopupMenu(menu.Get(), TPM_RIGHTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, at.x - 5, at.y - 5, 0, hwnd, nullptr);
-  PostMessageW(hwnd, WM_NULL, 0, 0);
-}
+void WinMainWindow::ShowMainMenu() { ShowPopupMenu(ctx_); }
 
 void WinMainWindow::RoundWindowCorners(int corner) {
   RECT rc{};
