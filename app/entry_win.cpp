@@ -53,9 +53,20 @@ struct App {
         controls(ctx),
         window(ctx),
         pump([this](const MSG& msg) { WatchMessage(ctx, msg); }),
-        program{AppState{}, controls, window, ctx.canvas, clock,  network,
-                http,       pump,     ctx.intervalTimer, ctx.tip, settings, shell,
-                std::move(path.directory), std::move(path.fileName)} {
+        program{AppState{},
+                controls,
+                window,
+                ctx.canvas,
+                clock,
+                network,
+                http,
+                pump,
+                ctx.intervalTimer,
+                ctx.tip,
+                settings,
+                shell,
+                std::move(path.directory),
+                std::move(path.fileName)} {
     ctx.program = &program;
   }
 

@@ -101,7 +101,7 @@ void WinBalloonTip::Watch(const MSG& msg) {
 }
 
 LRESULT CALLBACK WinBalloonTip::TipSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                           DWORD_PTR data) {
+                                            DWORD_PTR data) {
   auto* self = reinterpret_cast<WinBalloonTip*>(data);
   switch (msg) {
     case WM_TIMER:

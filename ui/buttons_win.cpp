@@ -57,7 +57,8 @@ LRESULT CALLBACK ButtonSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_
   return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-HWND CreateOwnerDrawnButton(HWND parent, const ControlLayout& layout, ControlState& state, HINSTANCE instance) {
+HWND CreateOwnerDrawnButton(HWND parent, const ControlLayout& layout, ControlState& state,
+                            HINSTANCE instance) {
   DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | BS_OWNERDRAW;
   if (!layout.enabled) style |= WS_DISABLED;
   HWND hwnd = CreateWindowExW(0, WC_BUTTONW, WidenGbk(layout.caption).c_str(), style, layout.left, layout.top,
@@ -149,7 +150,8 @@ void DrawCheckBox(const DRAWITEMSTRUCT& item, const ControlState& state, const W
   DrawTextW(dc, caption, length, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
     RECT measured = text;
-    DrawTextW(dc, caption, length, &measured, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+    DrawTextW(dc, caption, length, &measured,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
     measured.top = rc.top + 1;
     measured.bottom = rc.bottom - 1;
     InflateRect(&measured, 1, 0);

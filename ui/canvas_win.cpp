@@ -22,9 +22,7 @@ void WinCanvas::Attach(HWND window, HBITMAP background, HFONT font) {
   Clear();
 }
 
-void WinCanvas::Paint(HDC target) const {
-  BitBlt(target, 0, 0, width_, height_, dc_.Get(), 0, 0, SRCCOPY);
-}
+void WinCanvas::Paint(HDC target) const { BitBlt(target, 0, 0, width_, height_, dc_.Get(), 0, 0, SRCCOPY); }
 
 void WinCanvas::Changed() const {
   if (window_) InvalidateRect(window_, nullptr, FALSE);

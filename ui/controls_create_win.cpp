@@ -19,8 +19,9 @@ LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* ctx = reinterpret_cast<WindowContext*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   switch (msg) {
     case WM_NCCREATE:
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(reinterpret_cast<const CREATESTRUCTW*>(lp)->lpCreateParams));
+      SetWindowLongPtrW(
+          hwnd, GWLP_USERDATA,
+          reinterpret_cast<LONG_PTR>(reinterpret_cast<const CREATESTRUCTW*>(lp)->lpCreateParams));
       break;
     case WM_ERASEBKGND: {
       RECT rc{};
@@ -61,12 +62,18 @@ LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 int FirstImageOf(Ctl c) {
   switch (c) {
-    case Ctl::设置按钮: return IDB_MENU;
-    case Ctl::图形按钮_最小化: return IDB_MIN;
-    case Ctl::图形按钮_关闭: return IDB_CLOSE;
-    case Ctl::图形按钮_获取时间: return IDB_GETTIME;
-    case Ctl::图形按钮_开始校准: return IDB_CALIBRATE;
-    default: return 0;
+    case Ctl::设置按钮:
+      return IDB_MENU;
+    case Ctl::图形按钮_最小化:
+      return IDB_MIN;
+    case Ctl::图形按钮_关闭:
+      return IDB_CLOSE;
+    case Ctl::图形按钮_获取时间:
+      return IDB_GETTIME;
+    case Ctl::图形按钮_开始校准:
+      return IDB_CALIBRATE;
+    default:
+      return 0;
   }
 }
 
@@ -75,8 +82,8 @@ HWND CreatePlainChild(const wchar_t* windowClass, HWND parent, const ControlLayo
   DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
   if (layout.kind == CtlKind::kPictureBox) style |= WS_CLIPCHILDREN;
   if (!layout.enabled) style |= WS_DISABLED;
-  return CreateWindowExW(0, windowClass, L"", style, layout.left, layout.top, layout.width, layout.height, parent,
-                         IdOf(layout.ctl), instance, param);
+  return CreateWindowExW(0, windowClass, L"", style, layout.left, layout.top, layout.width, layout.height,
+                         parent, IdOf(layout.ctl), instance, param);
 }
 
 HWND CreateOne(WindowContext& ctx, const ControlLayout& layout, HWND parent) {
@@ -87,8 +94,8 @@ HWND CreateOne(WindowContext& ctx, const ControlLayout& layout, HWND parent) {
       return CreateLabel(parent, layout, ControlId(layout.ctl), ctx.instance);
     case CtlKind::kPictureButton:
       // The two main buttons have a disabled image; the title-bar buttons are never disabled.
-      return CreatePictureButton(parent, layout, state, FirstImageOf(layout.ctl), layout.parent == CtlParent::kPage,
-                                 ctx.instance);
+      return CreatePictureButton(parent, layout, state, FirstImageOf(layout.ctl),
+                                 layout.parent == CtlParent::kPage, ctx.instance);
     case CtlKind::kPictureBox:
       return CreatePlainChild(kPageClass, parent, layout, &ctx, ctx.instance);
     case CtlKind::kEdit:
@@ -134,7 +141,8 @@ bool CreateControls(WindowContext& ctx) {
   }
   // Overlaps: the title-bar buttons lie on the title label, the number boxes inside their check boxes'
   // captions. The upper one must win both the drawing (the lower ones clip their siblings) and the mouse.
-  SetWindowPos(ctx.Hwnd(Ctl::透明标签_标题), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(ctx.Hwnd(Ctl::透明标签_标题), HWND_BOTTOM, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (Ctl box : {Ctl::编辑框_间隔秒, Ctl::编辑框_延迟秒}) {
     SetWindowPos(ctx.Hwnd(box), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }

@@ -45,7 +45,7 @@ LRESULT CALLBACK EditSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
   const ControlState& state = *reinterpret_cast<const ControlState*>(data);
   switch (msg) {
     case WM_CHAR:
-      if (LayoutOf(state.ctl).digitsOnly && RefusedInNumberBox(static_cast<wchar_t>(wp))) return 0;
+      if (LayoutOf(state.ctl).digitsOnly && !NumberBoxAccepts(static_cast<uint32_t>(wp))) return 0;
       break;
     case WM_NCCALCSIZE:
       if (wp) {
@@ -130,18 +130,13 @@ HMENU IdOf(Ctl c) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlI
 
 }  // namespace
 
-bool RefusedInNumberBox(wchar_t ch) {
-  if (ch < L' ') return false;  // control keys: backspace, ^C, ^V, ^X, ^A, return
-  return !((ch >= L'0' && ch <= L'9') || ch == L'-');
-}
-
 HWND CreateEditBox(HWND parent, const ControlLayout& layout, WindowContext& ctx) {
   DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_AUTOHSCROLL;
   style |= layout.align == TextAlign::kCentre ? ES_CENTER : ES_LEFT;
   if (!layout.enabled) style |= WS_DISABLED;
-  HWND hwnd = CreateWindowExW(WS_EX_STATICEDGE, WC_EDITW, WidenGbk(layout.caption).c_str(), style, layout.left,
-                              layout.top, layout.width, layout.height, parent, IdOf(layout.ctl), ctx.instance,
-                              nullptr);
+  HWND hwnd = CreateWindowExW(WS_EX_STATICEDGE, WC_EDITW, WidenGbk(layout.caption).c_str(), style,
+                              layout.left, layout.top, layout.width, layout.height, parent, IdOf(layout.ctl),
+                              ctx.instance, nullptr);
   if (!hwnd) return nullptr;
   SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);  // 0: as long as the system allows
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ctx.font.Get()), FALSE);

@@ -15,7 +15,4 @@ HWND CreateEditBox(HWND parent, const ControlLayout& layout, WindowContext& ctx)
 // Editable drop-down list, not sorted, no length limit, with the default servers, the first one shown.
 HWND CreateServerCombo(HWND parent, const ControlLayout& layout, WindowContext& ctx);
 
-// True for a typed character a number box refuses.
-bool RefusedInNumberBox(wchar_t ch);
-
 }  // namespace lumvo

@@ -48,7 +48,8 @@ void Paint(HWND hwnd, HDC dc) {
 }
 
 void Notify(HWND hwnd, WORD code) {
-  SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), code), reinterpret_cast<LPARAM>(hwnd));
+  SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), code),
+               reinterpret_cast<LPARAM>(hwnd));
 }
 
 LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -117,8 +118,9 @@ HWND CreateLabel(HWND parent, const ControlLayout& layout, int id, HINSTANCE ins
   DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
   if (!layout.enabled) style |= WS_DISABLED;
   return CreateWindowExW(0, kLabelClass, WidenGbk(layout.caption).c_str(), style, layout.left, layout.top,
-                         layout.width, layout.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                         instance, const_cast<ControlLayout*>(&layout));
+                         layout.width, layout.height, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
+                         const_cast<ControlLayout*>(&layout));
 }
 
 }  // namespace lumvo

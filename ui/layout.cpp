@@ -78,6 +78,9 @@ static_assert(RowsFollowTheEnum(), "every control's row stands at its own number
 
 const ControlLayout& LayoutOf(Ctl c) { return kLayout[static_cast<size_t>(c)]; }
 
+// DEL (what Ctrl+Backspace types) is no editing key in an edit box: it would go in as a character.
+bool NumberBoxAccepts(uint32_t ch) { return ch < 0x20 || (ch >= '0' && ch <= '9') || ch == '-'; }
+
 Point CentredWindowPosition(int screenWidth, int screenHeight) {
   return Point{(screenWidth - kWindowWidth) / 2, (screenHeight - kWindowHeight) / 2};
 }

@@ -60,6 +60,10 @@ struct ControlLayout {
 
 const ControlLayout& LayoutOf(Ctl c);
 
+// Whether a digits-only box takes a typed character (UTF-16 unit): "0" to "9", "-" and every control key
+// (backspace, the clipboard keys). Pasted text is not checked and no range is enforced.
+bool NumberBoxAccepts(uint32_t ch);
+
 // The window's place when it is created: centred on the primary screen.
 Point CentredWindowPosition(int screenWidth, int screenHeight);
 

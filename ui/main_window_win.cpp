@@ -222,7 +222,8 @@ void LoadResources(WindowContext& ctx) {
   ctx.dial.Reset(bitmap(IDB_DIAL));
   auto icon = [&](int metricX, int metricY) {
     return static_cast<HICON>(LoadImageW(ctx.instance, MAKEINTRESOURCEW(IDI_LUMVO), IMAGE_ICON,
-                                         GetSystemMetrics(metricX), GetSystemMetrics(metricY), LR_DEFAULTCOLOR));
+                                         GetSystemMetrics(metricX), GetSystemMetrics(metricY),
+                                         LR_DEFAULTCOLOR));
   };
   ctx.largeIcon.Reset(icon(SM_CXICON, SM_CYICON));
   ctx.smallIcon.Reset(icon(SM_CXSMICON, SM_CYSMICON));

@@ -49,7 +49,8 @@ void ShowPopupMenu(WindowContext& ctx) {
   SetForegroundWindow(hwnd);
   POINT at{};
   GetCursorPos(&at);
-  TrackPopupMenu(menu.Get(), TPM_RIGHTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, at.x - 5, at.y - 5, 0, hwnd, nullptr);
+  TrackPopupMenu(menu.Get(), TPM_RIGHTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, at.x - 5, at.y - 5, 0, hwnd,
+                 nullptr);
   PostMessageW(hwnd, WM_NULL, 0, 0);
 }
 

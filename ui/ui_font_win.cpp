@@ -31,9 +31,15 @@ int CALLBACK TakeFirstHorizontal(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, 
 
 std::wstring ChooseFace() {
   const std::wstring preferred = WidenGbk(kFontFace);
-  const wchar_t* const fallbacks[] = {L"SimSun", L"NSimSun", L"新宋体", L"WenQuanYi Zen Hei Sharp",
-                                      L"WenQuanYi Zen Hei", L"WenQuanYi Micro Hei", L"Noto Sans CJK SC",
-                                      L"Microsoft YaHei", L"Droid Sans Fallback"};
+  const wchar_t* const fallbacks[] = {L"SimSun",
+                                      L"NSimSun",
+                                      L"新宋体",
+                                      L"WenQuanYi Zen Hei Sharp",
+                                      L"WenQuanYi Zen Hei",
+                                      L"WenQuanYi Micro Hei",
+                                      L"Noto Sans CJK SC",
+                                      L"Microsoft YaHei",
+                                      L"Droid Sans Fallback"};
   WindowDc screen(nullptr, false);
   if (!screen.Get()) return preferred;
   if (FaceInstalled(screen.Get(), preferred)) return preferred;

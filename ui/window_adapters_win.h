@@ -20,7 +20,7 @@ class WinControls final : public Controls {
   void Focus(Ctl c) override;
   int ComboCount() override;
   std::string ComboItem(int index) override;
-  int Width(Ctl c) override;   // client size
+  int Width(Ctl c) override;  // client size
   int Height(Ctl c) override;
 
  private:
