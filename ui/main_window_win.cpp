@@ -58,7 +58,8 @@ void OnTimer(WindowContext& ctx, UINT_PTR id) {
   if (id == ctx.secondTimer.Id()) {
     OnSecondTick(p);
   } else if (id == ctx.intervalTimer.Id()) {
-    OnIntervalTick(p);
+    // A tick already taken from the queue when the timer was stopped is dropped: stopped means no ticks.
+    if (ctx.intervalTimer.Period() != 0) OnIntervalTick(p);
   } else if (id == ctx.updateTimer.Id()) {
     if (ctx.onUpdateTimer) {
       ctx.onUpdateTimer();
@@ -258,8 +259,9 @@ bool CreateMainWindow(WindowContext& ctx) {
   LoadResources(ctx);
   RegisterClasses(ctx);
   ctx.taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-  ctx.owner = CreateWindowExW(0, kOwnerClass, WidenGbk(kWindowText).c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
-                              nullptr, ctx.instance, nullptr);
+  // Untitled, so whoever looks for the program's window by its text finds the main window alone.
+  ctx.owner =
+      CreateWindowExW(0, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, ctx.instance, nullptr);
   const Point at = CentredWindowPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   HWND hwnd = CreateWindowExW(0, kMainClass, WidenGbk(kWindowText).c_str(), WS_POPUP | WS_CLIPCHILDREN, at.x,
                               at.y, kWindowWidth, kWindowHeight, ctx.owner, nullptr, ctx.instance, &ctx);
