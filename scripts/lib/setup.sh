@@ -21,12 +21,15 @@ lumvo_need_packages() {
 lumvo_setup() {
   lumvo_need_packages cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev libssl-dev \
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
-    wine64 xvfb xauth imagemagick fonts-wqy-microhei fonts-wqy-zenhei locales python3 || return 1
-  if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+    wine64 xvfb xauth imagemagick fonts-wqy-microhei fonts-wqy-zenhei locales python3 \
+    clang libclang-rt-dev || return 1
+  if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$' || ! locale -a 2>/dev/null | grep -qi '^en_US\.utf-\?8$'; then
     local sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
     grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+    $sudo sed -i 's/^# *en_US.UTF-8 UTF-8/en_US.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^en_US.UTF-8 UTF-8' /etc/locale.gen || echo 'en_US.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
     $sudo locale-gen >/dev/null || return 1
   fi
 }

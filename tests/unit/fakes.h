@@ -25,6 +25,8 @@ class FakeControls : public Controls {
   std::vector<std::string> combo;
   Ctl focus = Ctl::kCount;
   std::vector<std::pair<Ctl, std::string>> textLog;  // every SetText, in order
+  // Reads past the end of the list; a real list answers those with an error, not with a text.
+  int comboReadsOutOfRange = 0;
 
   std::string Text(Ctl c) override { return state[c].text; }
   void SetText(Ctl c, std::string_view t) override {
@@ -38,7 +40,9 @@ class FakeControls : public Controls {
   void Focus(Ctl c) override { focus = c; }
   int ComboCount() override { return static_cast<int>(combo.size()); }
   std::string ComboItem(int i) override {
-    return i >= 0 && i < static_cast<int>(combo.size()) ? combo[static_cast<size_t>(i)] : std::string();
+    if (i >= 0 && i < static_cast<int>(combo.size())) return combo[static_cast<size_t>(i)];
+    ++comboReadsOutOfRange;
+    return std::string();
   }
   int Width(Ctl c) override { return state[c].width; }
   int Height(Ctl c) override { return state[c].height; }
