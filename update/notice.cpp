@@ -48,9 +48,11 @@ std::string NoticeField(std::string_view document, std::string_view name) {
 NoticeSources BuiltInNoticeSources() {
   // Made with tools/lumvo-notice ("address"); the unit tests decipher them.
   return {
-      "03A1B065E40FB89FB53A13BE49A4D6AA708BFE2E827F0E3DA6D76A2B366A629C509A8F0BBE4188960698F05469442CB0DBC4A23E"
+      "03A1B065E40FB89FB53A13BE49A4D6AA708BFE2E827F0E3DA6D76A2B366A629C509A8F0BBE4188960698F05469442CB0DBC4A2"
+      "3E"
       "643E69FF",
-      "823EDD45E9B3FA6BB53A13BE49A4D6AA708BFE2E827F0E3DA6D76A2B366A629C509A8F0BBE418896AF53BA9D1B969EA56C0CAC10"
+      "823EDD45E9B3FA6BB53A13BE49A4D6AA708BFE2E827F0E3DA6D76A2B366A629C509A8F0BBE418896AF53BA9D1B969EA56C0CAC"
+      "10"
       "24E1B447A9102D65FDFF2E7C",
   };
 }
@@ -131,8 +133,8 @@ void ApplyNotice(const UpdateContext& context, std::string_view document) {
 
   if (NoticeNumberValue(kCurrentVersionText) - NoticeNumberValue(newest) < -kVersionTolerance &&
       context.messageBox) {
-    const std::string text = "发现新版本 \r\n当前版本：" + std::string(kCurrentVersionText) + "\r\n最新版本：" +
-                             newest + "\r\n点确定下载新版！";
+    const std::string text = "发现新版本 \r\n当前版本：" + std::string(kCurrentVersionText) +
+                             "\r\n最新版本：" + newest + "\r\n点确定下载新版！";
     const std::string title = "Lumvo自动校时 V" + std::string(kCurrentVersionText);
     if (context.messageBox(text, title, kOfferBoxStyle) == kOfferAccepted && IsWebAddress(download)) {
       p.shell.OpenWebPage(download);

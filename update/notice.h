@@ -30,7 +30,7 @@ NoticeSources BuiltInNoticeSources();
 // Everything the check reaches. It must live until the process ends: the process does not wait for the
 // check thread.
 struct UpdateContext {
-  Program& program;   // FooterUrl, the footer caption (thread-safe), OpenWebPage
+  Program& program;    // FooterUrl, the footer caption (thread-safe), OpenWebPage
   Timer& updateTimer;  // 时钟_更新
   NoticeSources sources;
   // A message box without owner: text, title (GBK), style; answers the button chosen.

@@ -25,7 +25,7 @@ struct AddressParts {
   bool secure = false;  // https
   std::string host;     // without the brackets of an IPv6 literal
   int port = 0;
-  std::string path;     // path and query, at least "/"; the fragment is dropped
+  std::string path;  // path and query, at least "/"; the fragment is dropped
   std::string user;
   std::string password;
 };

@@ -13,9 +13,7 @@ namespace lumvo::testing {
 namespace {
 
 // The nine-digit key text folded onto eight bytes by hand: its ninth byte '2' lands on byte 0.
-Des NoticeDes() {
-  return Des(DesBlock{'9' ^ '2', '1', '6', '2', '4', '0', '7', '5'}, DesKeyBits::kMirrored);
-}
+Des NoticeDes() { return Des(DesBlock{'9' ^ '2', '1', '6', '2', '4', '0', '7', '5'}, DesKeyBits::kMirrored); }
 
 // Enciphers plain bytes as they stand, so a test can write any length prefix it likes.
 std::string EncipherRaw(const std::string& plain) {
@@ -31,7 +29,8 @@ std::string EncipherRaw(const std::string& plain) {
 
 std::string WithPrefix(int32_t length, std::string rest) {
   std::string plain;
-  for (int i = 0; i < 4; ++i) plain.push_back(static_cast<char>((static_cast<uint32_t>(length) >> (8 * i)) & 0xFF));
+  const auto bits = static_cast<uint32_t>(length);
+  for (int i = 0; i < 4; ++i) plain.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
   return plain + rest;
 }
 
@@ -95,11 +94,11 @@ TEST(ReadHexBytesTest, ReadsPairsAfterTrimmingBlanks) {
       {"FfAb", "\xFF\xAB"},
       {"ZZ41", std::string("\0A", 2)},  // a pair that is not hexadecimal gives 0
       {"4G41", std::string("\0A", 2)},
-      {"  \xA1\xA1" "4142\xA1\xA1 ", "AB"},
-      {"\xA3\xB4\xA3\xB1", "A"},   // full-width 4 and 1
-      {"\xA3\xE6\xA3\xC6", "\xFF"},  // full-width f and F
-      {"414", ""},                   // odd
-      {"4\xA3\xB1", ""},             // odd in bytes, though two characters
+      {"  \xA1\xA1\x34\x31\x34\x32\xA1\xA1 ", "AB"},  // blanks around 4142
+      {"\xA3\xB4\xA3\xB1", "A"},                      // full-width 4 and 1
+      {"\xA3\xE6\xA3\xC6", "\xFF"},                   // full-width f and F
+      {"414", ""},                                    // odd
+      {"4\xA3\xB1", ""},                              // odd in bytes, though two characters
       {" ", ""},
       {"", ""},
   };
@@ -110,14 +109,15 @@ TEST(DecipherHexTextTest, RoundTripsAndToleratesCaseAndBlanks) {
   const std::string address = "http://127.0.0.1:8080/notice/time.dat";
   const std::string hex = EncipherHexText(address);
   EXPECT_EQ(hex.size() % 16, 0u);
-  EXPECT_TRUE(std::all_of(hex.begin(), hex.end(), [](char c) { return std::isxdigit(c) && !std::islower(c); }));
+  EXPECT_TRUE(
+      std::all_of(hex.begin(), hex.end(), [](char c) { return std::isxdigit(c) && !std::islower(c); }));
   EXPECT_EQ(DecipherHexText(hex), address);
 
   std::string lower = hex;
   std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return std::tolower(c); });
   EXPECT_EQ(DecipherHexText(" \xA1\xA1" + lower + "\xA1\xA1  "), address);
 
-  EXPECT_EQ(DecipherHexText(hex.substr(1)), "");            // odd
+  EXPECT_EQ(DecipherHexText(hex.substr(1)), "");                  // odd
   EXPECT_EQ(DecipherHexText(hex.substr(0, hex.size() - 2)), "");  // a block short
   EXPECT_EQ(DecipherHexText(""), "");
 }

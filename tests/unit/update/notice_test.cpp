@@ -18,12 +18,12 @@ TEST(TextBetweenTest, TakesTheTextBetweenTheFirstMarkers) {
       {"ab#网站Orvane网站#cd", "#网站", "网站#", "Orvane"},
       {"#网站网易网站# #网站Orvane网站#", "#网站", "网站#", "网易"},
       {"[a][b]", "[", "]", "a"},
-      {"]x[a]", "[", "]", ""},     // the closing marker is searched from the start
-      {"[a", "[", "]", ""},        // no closing marker
-      {"a]b", "[", "]", ""},       // no opening marker
+      {"]x[a]", "[", "]", ""},  // the closing marker is searched from the start
+      {"[a", "[", "]", ""},     // no closing marker
+      {"a]b", "[", "]", ""},    // no opening marker
       {"[]", "[", "]", ""},
       {"[]]", "[", "]", ""},
-      {"#网站#", "#网站", "网站#", ""},  // the markers overlap
+      {"#网站#", "#网站", "网站#", ""},           // the markers overlap
       {"Tag:VALUE;tag:value;", "tag:", ";", ""},  // case matters: "tag:" comes after the first ";"
   };
   for (const auto& c : cases) EXPECT_EQ(TextBetween(c.text, c.opening, c.closing), c.expected) << c.text;
@@ -32,7 +32,7 @@ TEST(TextBetweenTest, TakesTheTextBetweenTheFirstMarkers) {
 TEST(TextBetweenTest, MatchesBeginOnlyOnCharacterBoundaries) {
   // GBK 网 is CD F8. The text opens with the characters B0 CD and F8 B0, so the bytes CD F8 occur first
   // across a character boundary; only the real 网 later on counts.
-  const std::string text = "\xB0\xCD\xF8\xB0" "A网B]";
+  const std::string text = "\xB0\xCD\xF8\xB0\x41网B]";  // \x41 is A
   EXPECT_EQ(TextBetween(text, "网", "]"), "B");
   // The same bytes with a plain first character: now they do begin a character.
   EXPECT_EQ(TextBetween("x\xCD\xF8Q]", "网", "]"), "Q");
@@ -45,7 +45,7 @@ TEST(NoticeNumberValueTest, ReadsTheLongestLeadingDecimalNumber) {
   } cases[] = {
       {"3.6", 3.6},
       {"  4", 4},
-      {"\xA1\xA1" "5", 5},
+      {"\xA1\xA1\x35", 5},                         // a full-width blank, then 5
       {"\xA3\xB3\xA3\xAE\xA3\xB6\xA3\xB1", 3.61},  // full-width 3.61
       {"\xA3\xAD\xA3\xB2", -2},                    // full-width -2
       {"3.6.1", 3.6},
@@ -77,9 +77,9 @@ TEST(IsWebAddressTest, AcceptsOnlyHttpAndHttps) {
   }
   for (const char* address :
        {"", "C:\\Windows\\System32\\calc.exe", "calc.exe", "file:///C:/Windows/System32/calc.exe",
-        "\\\\server\\share\\setup.exe", "javascript:alert(1)", "mailto:a@b.c", "ms-settings:",
-        " http://www.lumvo.com/", "http://www.lumvo.com/ x", "http://a/\"--x", "http://a/\r\nb", "http://",
-        "httpx://a/"}) {
+        "\\\\server\\share\\setup.exe", "javascript:alert(1)", "mailto:a@b.c",
+        "ms-settings:", " http://www.lumvo.com/", "http://www.lumvo.com/ x", "http://a/\"--x",
+        "http://a/\r\nb", "http://", "httpx://a/"}) {
     EXPECT_FALSE(IsWebAddress(address)) << address;
   }
 }
@@ -91,8 +91,9 @@ struct Notice {
 
   std::string Text() const {
     // Fields in no particular order, with text around and between them.
-    return "Lumvo notice\r\n#最新版本" + newest + "最新版本#\r\n#状态文本" + status + "状态文本#" + "#网站" + tag +
-           "网站#\r\n#下载地址" + download + "下载地址#\r\n#状态网址" + statusAddress + "状态网址#\r\nend";
+    return "Lumvo notice\r\n#最新版本" + newest + "最新版本#\r\n#状态文本" + status + "状态文本#" + "#网站" +
+           tag + "网站#\r\n#下载地址" + download + "下载地址#\r\n#状态网址" + statusAddress +
+           "状态网址#\r\nend";
   }
 };
 
@@ -126,7 +127,9 @@ class UpdateCheckTest : public ::testing::Test {
   FakeFetcher fetcher;
   std::vector<Box> boxes;
   int answer = kOfferAccepted;
-  UpdateContext context{fp.p, updateTimer, {EncipherHexText(kPrimary), EncipherHexText(kBackup)},
+  UpdateContext context{fp.p,
+                        updateTimer,
+                        {EncipherHexText(kPrimary), EncipherHexText(kBackup)},
                         [this](std::string_view text, std::string_view title, uint32_t style) {
                           boxes.push_back({std::string(text), std::string(title), style});
                           return answer;
@@ -191,7 +194,8 @@ TEST_F(UpdateCheckTest, BackupPageServesWhenThePrimaryFails) {
       {"empty body", true, ""},
       {"not whole blocks", true, validBlock.substr(0, validBlock.size() - 3)},
       {"wrong key", true, EncipherData(Notice{"Orvane", "primary", "", "", ""}.Text(), "123456789")},
-      {"tag of the other source", true, EncipherData(Notice{"网易", "primary", "", "", ""}.Text(), kNoticeKeyText)},
+      {"tag of the other source", true,
+       EncipherData(Notice{"网易", "primary", "", "", ""}.Text(), kNoticeKeyText)},
       {"plain text notice", true, Notice{"Orvane", "primary", "", "", ""}.Text()},
   };
   for (const auto& f : failures) {
@@ -253,9 +257,9 @@ TEST_F(UpdateCheckTest, OfferOnlyForAVersionNewerThanThisOne) {
   const struct {
     std::string newest;
     bool offered;
-  } cases[] = {{"3.6000001", false}, {"3.6000002", true}, {"3.61", true}, {"4", true},
+  } cases[] = {{"3.6000001", false}, {"3.6000002", true}, {"3.61", true},   {"4", true},
                {"\xA3\xB4", true},   {"3.10", false},     {"3.6.1", false}, {"3.6", false},
-               {"", false},          {"新版", false},      {"inf", false}, {"3.5", false}};
+               {"", false},          {"新版", false},     {"inf", false},   {"3.5", false}};
   for (const auto& c : cases) {
     boxes.clear();
     ApplyNotice(context, Notice{"Orvane", "", "", c.newest, "http://www.lumvo.com/dl"}.Text());

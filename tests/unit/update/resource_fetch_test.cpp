@@ -12,7 +12,7 @@ TEST(SplitAddressTest, SplitsHttpAndHttpsAddresses) {
   const struct {
     const char* address;
     bool secure;
-    const char *host;
+    const char* host;
     int port;
     const char *path, *user, *password;
   } cases[] = {
@@ -47,9 +47,9 @@ TEST(ReadBufferSizeTest, FollowsTheContentLength) {
   const struct {
     const char* header;
     size_t expected;
-  } cases[] = {{"", 10240},       {"0", 10240},           {"-5", 10240},
-               {"abc", 10240},    {"1", 2},               {" 300", 301},
-               {"102399", 102400}, {"102400", 102400},    {"99999999999999999999999", 102400}};
+  } cases[] = {{"", 10240},        {"0", 10240},       {"-5", 10240},
+               {"abc", 10240},     {"1", 2},           {" 300", 301},
+               {"102399", 102400}, {"102400", 102400}, {"99999999999999999999999", 102400}};
   for (const auto& c : cases) EXPECT_EQ(ReadBufferSize(c.header), c.expected) << c.header;
 }
 
