@@ -24,3 +24,10 @@ foreach(src ${TOOL_SOURCES})
   add_executable(${name} ${src})
   target_link_libraries(${name} PRIVATE lumvo_logic)
 endforeach()
+
+# The notice cipher is checked against OpenSSL's DES in its tests (the legacy DES_* functions).
+if(TARGET update_tests)
+  find_package(OpenSSL REQUIRED)
+  target_link_libraries(update_tests PRIVATE OpenSSL::Crypto)
+  target_compile_options(update_tests PRIVATE -Wno-deprecated-declarations)
+endif()
