@@ -19,6 +19,8 @@
 #include "ui/main_window_win.h"
 #include "ui/window_adapters_win.h"
 #include "ui/window_context_win.h"
+#include "update/notice.h"
+#include "update/update_check_win.h"
 
 namespace lumvo {
 namespace {
@@ -46,6 +48,35 @@ ProgramPath LearnProgramPath() {
   return ProgramPath{NarrowGbk(path.substr(0, slash)), NarrowGbk(path.substr(slash + 1))};
 }
 
+#ifdef LUMVO_TEST_HOOKS
+std::wstring exitTracePath;
+
+bool TestValue(const wchar_t* name, std::wstring& value) {
+  const wchar_t* text = _wgetenv(name);
+  if (!text) return false;
+  value = text;
+  return true;
+}
+
+// The end-to-end tests point the notice check at their own loopback servers; a variable that is set, even
+// to nothing, replaces its source.
+NoticeSources TestNoticeSources() {
+  NoticeSources sources = BuiltInNoticeSources();
+  std::wstring value;
+  if (TestValue(L"LUMVO_TEST_NOTICE_PRIMARY", value)) sources.primary = NarrowGbk(value);
+  if (TestValue(L"LUMVO_TEST_NOTICE_BACKUP", value)) sources.backup = NarrowGbk(value);
+  return sources;
+}
+#endif
+
+NoticeSources NoticeSourcesOfThisBuild() {
+#ifdef LUMVO_TEST_HOOKS
+  return TestNoticeSources();
+#else
+  return BuiltInNoticeSources();
+#endif
+}
+
 // Everything the handlers reach, for the life of the process.
 struct App {
   App(HINSTANCE instance, ProgramPath path)
@@ -66,8 +97,10 @@ struct App {
                 settings,
                 shell,
                 std::move(path.directory),
-                std::move(path.fileName)} {
+                std::move(path.fileName)},
+        update{program, ctx.updateTimer, NoticeSourcesOfThisBuild(), GbkMessageBox} {
     ctx.program = &program;
+    ctx.onUpdateTimer = [this] { OnUpdateTimer(update); };
   }
 
   WindowContext ctx;
@@ -80,6 +113,7 @@ struct App {
   WinSettingsStore settings;
   WinShell shell;
   Program program;
+  UpdateContext update;  // the notice check's thread uses it until the process ends
 };
 
 // Created once and never deleted: the notice thread may still use the program while the process ends,
@@ -87,13 +121,6 @@ struct App {
 App* theApp = nullptr;
 
 #ifdef LUMVO_TEST_HOOKS
-std::wstring exitTracePath;
-
-std::wstring TestValue(const wchar_t* name) {
-  const wchar_t* value = _wgetenv(name);
-  return value ? std::wstring(value) : std::wstring();
-}
-
 // The end-to-end tests read this file to see that the clean-up ran, and ran once.
 void TraceExitCleanup() {
   if (exitTracePath.empty()) return;
@@ -126,7 +153,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
 #ifdef LUMVO_TEST_HOOKS
-  exitTracePath = TestValue(L"LUMVO_TEST_EXIT_TRACE");
+  TestValue(L"LUMVO_TEST_EXIT_TRACE", exitTracePath);
 #endif
 
   theApp = new App(instance, LearnProgramPath());

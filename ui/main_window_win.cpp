@@ -61,11 +61,7 @@ void OnTimer(WindowContext& ctx, UINT_PTR id) {
     // A tick already taken from the queue when the timer was stopped is dropped: stopped means no ticks.
     if (ctx.intervalTimer.Period() != 0) OnIntervalTick(p);
   } else if (id == ctx.updateTimer.Id()) {
-    if (ctx.onUpdateTimer) {
-      ctx.onUpdateTimer();
-    } else {
-      ctx.updateTimer.SetPeriod(0);  // no notice check in this build: fire once, as the check would
-    }
+    if (ctx.onUpdateTimer) ctx.onUpdateTimer();
   }
 }
 

@@ -73,7 +73,7 @@ struct WindowContext {
   WinTimer secondTimer{1, kSecondTimerMs};  // 时钟1
   WinTimer intervalTimer{2, 0};             // 时钟_间隔校时
   WinTimer updateTimer{3, kUpdateTimerMs};  // 时钟_更新
-  std::function<void()> onUpdateTimer;
+  std::function<void()> onUpdateTimer;      // 时钟_更新: the notice check, set by the entry
 
   WinCanvas canvas;
   WinBalloonTip tip;
