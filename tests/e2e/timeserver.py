@@ -30,11 +30,11 @@ class Answer:
     dates       several Date headers, in this order (overrides `date`)
     location    a Location header (for redirects)
     headers     further (name, value) pairs, sent as given
-    delay_ms    wait this long before answering
+    delay_ms    wait this long before answering (or before `hang` / `close` take effect)
     hang        read the request and never answer (the connection stays open until the server stops)
     next_second wait until just after a second boundary and send that second as the Date, so that a
                 clock set from it lies within a few tens of milliseconds of the true time
-    close       close the connection without any answer
+    close       close the connection without any answer (after delay_ms: a server silent that long)
     """
     status: int = 200
     date: str | None = None
@@ -96,14 +96,14 @@ class _Handler(socketserver.BaseRequestHandler):
             pass
 
     def _respond(self, server, sock, method, answer):
+        if answer.delay_ms:
+            if server._stopping.wait(answer.delay_ms / 1000.0):
+                return
         if answer.hang:
             server._stopping.wait(server.lifetime)
             return
         if answer.close:
             return
-        if answer.delay_ms:
-            if server._stopping.wait(answer.delay_ms / 1000.0):
-                return
         dates = answer.dates if answer.dates is not None else ([answer.date] if answer.date is not None else [])
         if answer.next_second:
             dates = [http_date(_after_second_boundary())]

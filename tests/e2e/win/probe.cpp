@@ -27,6 +27,7 @@
 //   tray                         the windows of the tray (Wine's own tray window) and their children
 //   tray-click INDEX [left|right|double]   clicks the INDEXth icon of Wine's tray window
 //   windows                      every top-level window
+//   system                       code pages, time-zone bias and screen size of the session
 //   read-file PATH               the file's bytes in hex
 //   list-dir PATH                a directory's entries
 //
@@ -667,6 +668,19 @@ int Windows() {
   return Emit(Obj().Add("windows", list + "]").Str(), 0);
 }
 
+int System() {
+  TIME_ZONE_INFORMATION tz;
+  const DWORD zone = GetTimeZoneInformation(&tz);
+  return Emit(Obj()
+                  .Add("acp", Num(GetACP()))
+                  .Add("oemcp", Num(GetOEMCP()))
+                  .Add("bias_minutes", zone == TIME_ZONE_ID_INVALID ? "null" : Num(tz.Bias))
+                  .Add("screen", "[" + Num(GetSystemMetrics(SM_CXSCREEN)) + "," + Num(GetSystemMetrics(SM_CYSCREEN)) + "]")
+                  .Add("user_lcid", Num(GetUserDefaultLCID()))
+                  .Str(),
+              0);
+}
+
 int ReadFileHex(const std::wstring& path) {
   HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -801,6 +815,7 @@ int Run(std::vector<std::wstring> args) {
 
   // Commands that need no window.
   if (cmd == L"windows") return Windows();
+  if (cmd == L"system") return System();
   if (cmd == L"tray") return Tray();
   if (cmd == L"tray-click") {
     long index = 0;
