@@ -227,6 +227,10 @@ def template_prefix():
             for scheme in ("http", "https"):
                 _run_quiet([WINE, "reg", "add", f"HKLM\\Software\\Classes\\{scheme}\\shell\\open\\command",
                             "/ve", "/d", command, "/f"], env, 60)
+            # Xvfb has no window manager: Wine would wait 2 s for one at every window hidden or
+            # destroyed. Unmanaged windows skip that wait; nothing else changes on a bare display.
+            _run_quiet([WINE, "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N",
+                        "/f"], env, 60)
             _run_quiet([WINESERVER, "-w"], env, 60)
         finally:
             _run_quiet([WINESERVER, "-k"], env, 30)

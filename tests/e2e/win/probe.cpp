@@ -733,12 +733,12 @@ int Close(const Options& o, HWND top) {
   while (IsWindow(top) && GetTickCount() - start < o.timeoutMs) Sleep(30);
   const bool closed = !IsWindow(top);
   Obj out;
-  out.Add("closed", Bool(closed));
+  out.Add("closed", Bool(closed)).Add("closed_ms", Num(GetTickCount() - start));
   if (process) {
     const DWORD left = o.timeoutMs - (GetTickCount() - start);
     const bool exited = WaitForSingleObject(process, left > o.timeoutMs ? 0 : left) == WAIT_OBJECT_0;
     DWORD code = 0;
-    out.Add("exited", Bool(exited));
+    out.Add("exited", Bool(exited)).Add("exited_ms", Num(GetTickCount() - start));
     if (exited && GetExitCodeProcess(process, &code)) out.Add("exit_code", Num(code));
     CloseHandle(process);
   }
