@@ -94,20 +94,7 @@ class TimeServerTest(unittest.TestCase):
         server.close()
 
 
-class WineTestCase(unittest.TestCase):
-    """One Wine session for all tests of a class."""
-    LANG = "zh_CN.UTF-8"
-
-    @classmethod
-    def setUpClass(cls):
-        reason = wine.available()
-        if reason:
-            raise unittest.SkipTest(reason)
-        cls.session = wine.WineSession(lang=cls.LANG)
-        cls.addClassCleanup(cls.session.close)
-
-
-class ProbeTest(WineTestCase):
+class ProbeTest(wine.WineTestCase):
     """probe.exe against fixture_window.exe, whose controls and reactions are known."""
 
     def setUp(self):
@@ -233,7 +220,7 @@ class ProbeTest(WineTestCase):
         self.assertEqual(self.events()[-1], "close")
 
 
-class ShellTest(WineTestCase):
+class ShellTest(wine.WineTestCase):
     def test_addresses_handed_to_the_shell_are_recorded(self):
         addresses = ["http://127.0.0.1:9/x?a=1&b=2", "https://example.invalid/下载", "http://127.0.0.1/ 空 格"]
         for address in addresses:
@@ -242,7 +229,7 @@ class ShellTest(WineTestCase):
         self.assertEqual(self.session.wait_urls(len(addresses)), addresses)
 
 
-class SessionTest(WineTestCase):
+class SessionTest(wine.WineTestCase):
     def test_locale_time_zone_and_screen(self):
         info = self.session.probe("system")
         self.assertEqual((info["acp"], info["bias_minutes"], info["screen"]), (936, -480, [1024, 768]))
@@ -256,7 +243,7 @@ class SessionTest(WineTestCase):
             self.assertEqual((width, height), (1024, 768))
 
 
-class ProgramTest(WineTestCase):
+class ProgramTest(wine.WineTestCase):
     def test_program_starts_with_its_window_and_closes(self):
         for test_build in (True, False):
             with self.subTest(test_build=test_build):

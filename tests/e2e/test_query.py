@@ -13,15 +13,7 @@ LOCAL = "2015-11-19  11:18:29"      # DATE + 8 hours, as the program shows it
 ZERO = "1899-12-30  00:00:00"       # the value held before any answer
 
 
-class QueryTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        reason = wine.available()
-        if reason:
-            raise unittest.SkipTest(reason)
-        cls.session = wine.WineSession()
-        cls.addClassCleanup(cls.session.close)
-
+class QueryTest(wine.WineTestCase):
     def query(self, *servers, timeout=60):
         """Runs query.exe over the servers in turn; returns (ok, held time, ms) per server."""
         result = self.session.run("query.exe", *servers, timeout=timeout)

@@ -1,7 +1,7 @@
 """Wine sessions for the end-to-end tests: a private prefix, a private X display, the programs of
 build/win64, and probe.exe to read and drive windows.
 
-    from wine import WineSession
+    from wine import WineSession, WineTestCase     # WineTestCase: one session per test class
     with WineSession() as s:                       # zh_CN.UTF-8; WineSession(lang="en_US.UTF-8")
         s.write_file(r"C:\\Windows\\Kavrin.ini", "[自动校时]\\r\\n".encode("gbk"))
         app = s.start_program()                    # LumvoTimeTest.exe, waits for its window
@@ -18,6 +18,7 @@ the run is interrupted.
 
 import atexit
 import json
+import unittest
 import os
 import re
 import shutil
@@ -480,3 +481,19 @@ class WineSession:
 
     def __exit__(self, *exc):
         self.close()
+
+
+class WineTestCase(unittest.TestCase):
+    """A test class whose tests share one Wine session (self.session), made in setUpClass and closed
+    after the last test, failed or not. Skips the class when Wine or the Windows build is missing.
+    Set LANG in a subclass for another locale."""
+    LANG = "zh_CN.UTF-8"
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        reason = available()
+        if reason:
+            raise unittest.SkipTest(reason)
+        cls.session = WineSession(lang=cls.LANG)
+        cls.addClassCleanup(cls.session.close)

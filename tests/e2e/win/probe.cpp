@@ -175,15 +175,14 @@ bool TextOf(HWND w, std::wstring& text) {
   return true;
 }
 
+BOOL CALLBACK Collect(HWND w, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+  return TRUE;
+}
+
 std::vector<HWND> Descendants(HWND top) {
   std::vector<HWND> all;
-  EnumChildWindows(
-      top,
-      [](HWND w, LPARAM p) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&all));
+  EnumChildWindows(top, Collect, reinterpret_cast<LPARAM>(&all));
   return all;
 }
 
@@ -478,9 +477,10 @@ HWND EditOf(HWND w) {
 }
 
 void PostKey(HWND w, UINT vk) {
-  const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
-  PostMessageW(w, WM_KEYDOWN, vk, 1 | (static_cast<LPARAM>(scan) << 16));
-  PostMessageW(w, WM_KEYUP, vk, 1 | (static_cast<LPARAM>(scan) << 16) | (1LL << 30) | (1LL << 31));
+  const DWORD scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16;
+  // Key-up: repeat count 1, previous state down (bit 30), transition (bit 31).
+  PostMessageW(w, WM_KEYDOWN, vk, static_cast<LPARAM>(1u | scan));
+  PostMessageW(w, WM_KEYUP, vk, static_cast<LPARAM>(1u | scan | 0xC0000000u));
 }
 
 HWND FindMenuWindow(DWORD timeoutMs) {
@@ -562,12 +562,7 @@ int GuiResources(DWORD pid) {
 
 std::vector<HWND> TopLevelWindows() {
   std::vector<HWND> all;
-  EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&all));
+  EnumWindows(Collect, reinterpret_cast<LPARAM>(&all));
   return all;
 }
 
