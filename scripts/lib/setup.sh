@@ -23,13 +23,19 @@ lumvo_setup() {
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
     wine64 xvfb xauth imagemagick fonts-wqy-microhei fonts-wqy-zenhei locales python3 \
     clang libclang-rt-dev || return 1
-  if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$' || ! locale -a 2>/dev/null | grep -qi '^en_US\.utf-\?8$'; then
+  # Wine takes its code page from the locale: zh_CN gives 936 (GBK), en_US 1252; both must exist.
+  local loc missing_locale=0
+  for loc in zh_CN en_US; do
+    locale -a 2>/dev/null | grep -qi "^${loc}\.utf-\?8$" && continue
+    missing_locale=1
     local sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
-    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
-    $sudo sed -i 's/^# *en_US.UTF-8 UTF-8/en_US.UTF-8 UTF-8/' /etc/locale.gen
-    grep -q '^en_US.UTF-8 UTF-8' /etc/locale.gen || echo 'en_US.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+    $sudo sed -i "s/^# *${loc}.UTF-8 UTF-8/${loc}.UTF-8 UTF-8/" /etc/locale.gen
+    grep -q "^${loc}.UTF-8 UTF-8" /etc/locale.gen || echo "${loc}.UTF-8 UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+  done
+  if [ "$missing_locale" -eq 1 ]; then
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo locale-gen >/dev/null || return 1
   fi
 }
