@@ -1,5 +1,6 @@
-// Picture buttons and check boxes: owner-drawn buttons, so the program decides every pixel (the hover
-// image, the flat check box) while Windows keeps the clicks, the keyboard and BM_CLICK.
+// Picture buttons and check boxes. Picture buttons are owner-drawn push buttons (the hover image is the
+// program's own); check boxes stay real check boxes (their state, clicks, keys and BM_CLICK are the
+// system's, and tools that read the window see check boxes) whose every pixel the program paints.
 #pragma once
 
 #include <windows.h>
@@ -14,10 +15,10 @@ struct ControlLayout;
 // no disabled image.
 HWND CreatePictureButton(HWND parent, const ControlLayout& layout, ControlState& state, int firstImage,
                          bool hasDisabledImage, HINSTANCE instance);
-// BM_GETCHECK and BM_SETCHECK work on it as on a standard check box; setting the state raises no click.
+// An automatic check box: a click toggles it before its parent hears of the click, BM_SETCHECK from code
+// raises no click.
 HWND CreateCheckBox(HWND parent, const ControlLayout& layout, ControlState& state, HINSTANCE instance);
 
 void DrawPictureButton(const DRAWITEMSTRUCT& item, const ControlState& state);
-void DrawCheckBox(const DRAWITEMSTRUCT& item, const ControlState& state, const WindowContext& ctx);
 
 }  // namespace lumvo

@@ -137,7 +137,11 @@ bool CreateControls(WindowContext& ctx) {
     HWND hwnd = parent ? CreateOne(ctx, layout, parent) : nullptr;
     if (!hwnd) return false;
     ctx.hwnds[i] = hwnd;
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ctx.font.Get()), FALSE);
+    // Edit boxes and the combo box have their font already: they are measured with it, and a font set
+    // again would size the combo box anew.
+    if (layout.kind != CtlKind::kEdit && layout.kind != CtlKind::kComboBox) {
+      SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ctx.font.Get()), FALSE);
+    }
   }
   // Overlaps: the title-bar buttons lie on the title label, the number boxes inside their check boxes'
   // captions. The upper one must win both the drawing (the lower ones clip their siblings) and the mouse.

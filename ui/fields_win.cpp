@@ -162,13 +162,15 @@ HWND CreateServerCombo(HWND parent, const ControlLayout& layout, WindowContext& 
     SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WidenGbk(server).c_str()));
   }
   SendMessageW(hwnd, CB_SETCURSEL, 0, 0);
-  // The closed combo is as high as the layout says: its selection field is sized to fit.
-  RECT closed{};
-  GetWindowRect(hwnd, &closed);
-  const LRESULT field = SendMessageW(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-  const int frame = (closed.bottom - closed.top) - static_cast<int>(field);
-  if (field > 0 && layout.height - frame > 0) {
-    SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), layout.height - frame);
+  // The closed combo is as high as the layout says: its selection field is sized to fit. How the field's
+  // height relates to the whole differs between systems, so the difference is measured and corrected.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    RECT closed{};
+    GetWindowRect(hwnd, &closed);
+    const int excess = (closed.bottom - closed.top) - layout.height;
+    const LRESULT field = SendMessageW(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    if (excess == 0 || field == CB_ERR || field - excess <= 0) break;
+    SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field - excess);
   }
   SetWindowSubclass(hwnd, ComboSubclass, kSubclassId, reinterpret_cast<DWORD_PTR>(&ctx.State(layout.ctl)));
   return hwnd;

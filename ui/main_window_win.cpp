@@ -74,12 +74,7 @@ void OnCommand(WindowContext& ctx, int id, WORD code, HWND control) {
   const Ctl c = CtlOfWindow(ctx, control);
   if (c == Ctl::kCount) return;
   switch (LayoutOf(c).kind) {
-    case CtlKind::kCheckBox:
-      if (code != BN_CLICKED) return;
-      // The handlers look at the box's new state.
-      SendMessageW(control, BM_SETCHECK, ctx.State(c).checked ? BST_UNCHECKED : BST_CHECKED, 0);
-      OnControlClicked(p, c);
-      return;
+    case CtlKind::kCheckBox:  // an automatic check box: toggled before this, as the handlers expect
     case CtlKind::kPictureButton:
       if (code == BN_CLICKED) OnControlClicked(p, c);
       return;
@@ -105,11 +100,8 @@ LRESULT OnDrawItem(WindowContext& ctx, const DRAWITEMSTRUCT& item) {
   if (item.CtlType == ODT_MENU) return DrawMenuItem(ctx, item);
   const Ctl c = CtlOfWindow(ctx, item.hwndItem);
   if (c == Ctl::kCount) return FALSE;
-  if (LayoutOf(c).kind == CtlKind::kPictureButton) {
-    DrawPictureButton(item, ctx.State(c));
-  } else if (LayoutOf(c).kind == CtlKind::kCheckBox) {
-    DrawCheckBox(item, ctx.State(c), ctx);
-  }
+  if (LayoutOf(c).kind != CtlKind::kPictureButton) return FALSE;
+  DrawPictureButton(item, ctx.State(c));
   return TRUE;
 }
 

@@ -33,8 +33,6 @@ struct ControlState {
   // Picture buttons: normal, hover, pressed and (optional) disabled images.
   std::array<BitmapHandle, 4> images;
   bool hover = false;
-  // Check boxes keep their own state: an owner-drawn button has none.
-  bool checked = false;
   // Edit boxes: blank rows above and below the text, so a single line sits in the middle.
   int verticalPad = 0;
 };
