@@ -131,6 +131,7 @@ void OnFooterCaption(WindowContext& ctx, LPARAM text) {
 
 void OnDestroy(WindowContext& ctx) {
   ctx.program->window.RemoveTrayIcon();
+  ctx.mainDestroyed = true;
   PostQuitMessage(0);
 }
 
