@@ -64,7 +64,6 @@ struct WindowContext {
   FontHandle font;
   BrushHandle whiteBrush;
   BrushHandle flatBorderBrush;
-  BrushHandle separatorBrush;
   BitmapHandle frame;
   BitmapHandle dial;
   IconHandle largeIcon, smallIcon;
