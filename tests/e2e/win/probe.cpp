@@ -28,6 +28,7 @@
 //   tray-click INDEX [left|right|double]   clicks the INDEXth icon of Wine's tray window
 //   windows                      every top-level window
 //   system                       code pages, time-zone bias and screen size of the session
+//   cursor [x,y]                 the mouse pointer's screen position, after moving it there when given
 //   read-file PATH               the file's bytes in hex
 //   list-dir PATH                a directory's entries
 //
@@ -676,6 +677,17 @@ int System() {
               0);
 }
 
+int Cursor(const std::vector<std::wstring>& a) {
+  if (a.size() > 1) return Fail(L"cursor [x,y]");
+  POINT p;
+  if (a.size() == 1) {
+    if (!ParsePoint(a[0], p)) return Fail(L"cursor [x,y]");
+    SetCursorPos(p.x, p.y);
+  }
+  GetCursorPos(&p);
+  return Emit(Obj().Add("at", "[" + Num(p.x) + "," + Num(p.y) + "]").Str(), 0);
+}
+
 int ReadFileHex(const std::wstring& path) {
   HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -811,6 +823,7 @@ int Run(std::vector<std::wstring> args) {
   // Commands that need no window.
   if (cmd == L"windows") return Windows();
   if (cmd == L"system") return System();
+  if (cmd == L"cursor") return Cursor(a);
   if (cmd == L"tray") return Tray();
   if (cmd == L"tray-click") {
     long index = 0;
