@@ -37,7 +37,7 @@ class Link:
         self.show_command = None
         self.hotkey = 0
         self.icon_index = 0
-        self.items = []                # raw bytes of each item of the target's item list
+        self.items = []                # raw bytes of each item of the target's item list, size first
         self.target_from_items = None
         self.target_from_info = None
         self.description = None
@@ -69,29 +69,29 @@ def _wstring(data, at):
 def _item_name(item, ansi):
     """The long name of a file-system item: the UTF-16 name of its extension block when there is one,
     else its ANSI short name."""
-    # item: type byte, one spare byte, 4 bytes size, 4 bytes DOS date and time, 2 bytes attributes, then
-    # the ANSI name; the last word of the item is the offset of its extension block (Wine's layout: a
-    # word of length, 6 spare bytes, two DOS dates and times, 4 spare bytes, the UTF-16 name).
-    short = _cstring(item, 12, ansi)
-    if len(item) >= 16:
-        (ext,) = struct.unpack_from("<H", item, len(item) - 2)
-        if 12 < ext < len(item) - 2:
-            (ext_len,) = struct.unpack_from("<H", item, ext)
-            if ext + ext_len <= len(item) and ext_len >= 20:
-                return _wstring(item, ext + 18)
+    # item: its size (2 bytes), type, a spare byte, 4 bytes file size, 4 bytes DOS date and time, 2 bytes
+    # attributes, then the ANSI name; its last word is the offset of its extension block from the item's
+    # start (Wine's layout: a word of length, 6 spare bytes, two DOS dates and times, 4 spare bytes, the
+    # UTF-16 name).
+    short = _cstring(item, 14, ansi)
+    (ext,) = struct.unpack_from("<H", item, len(item) - 2)
+    if 14 < ext < len(item) - 2:
+        (ext_len,) = struct.unpack_from("<H", item, ext)
+        if ext_len >= 22 and ext + ext_len <= len(item):
+            return _wstring(item, ext + 20)
     return short
 
 
 def _path_from_items(items, ansi):
     parts = []
     for item in items:
-        kind = item[0]
+        kind = item[2]
         if kind == 0x1F:  # a root folder by its class id
-            if uuid.UUID(bytes_le=bytes(item[2:18])) != MY_COMPUTER_CLSID:
+            if uuid.UUID(bytes_le=bytes(item[4:20])) != MY_COMPUTER_CLSID:
                 return None
             continue
         if kind & 0x70 == 0x20:  # a drive: "C:\"
-            parts.append(_cstring(item, 1, ansi).rstrip("\\"))
+            parts.append(_cstring(item, 3, ansi).rstrip("\\"))
             continue
         if kind & 0x70 == 0x30:  # a folder (0x31) or a file (0x32)
             parts.append(_item_name(item, ansi))
@@ -118,7 +118,7 @@ def parse_lnk(data, ansi="gbk"):
             (cb,) = struct.unpack_from("<H", data, at)
             if cb == 0:
                 break
-            link.items.append(data[at + 2:at + cb])
+            link.items.append(data[at:at + cb])
             at += cb
         at = end
         link.target_from_items = _path_from_items(link.items, ansi)
