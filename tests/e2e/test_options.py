@@ -4,6 +4,8 @@ Before a click the test puts the settings file into a known state (usually: no f
 the click holds exactly what that click wrote, in the order it wrote it (the profile functions append a
 new key at the end of its section)."""
 
+import subprocess
+
 import wine
 from inifile import SETTINGS, describe, ini_bytes, settings, wait_bytes
 from optionform import read_form
@@ -199,3 +201,62 @@ class WesternCodePageTest(OptionTestCase):
                             server="http://服务器.cn")
         got = wait_bytes(s, SETTINGS, expected)
         self.assertEqual(got, expected, describe(got))
+
+
+class LookTest(OptionTestCase):
+    """A screenshot with options on, kept in build/e2e-shots/ for a person to look at; the pixels that
+    show the check states and the flat look are checked here."""
+
+    CAPTION_BLUE = (44, 118, 158)   # the ticks and the captions
+    FLAT_BORDER = (123, 158, 189)   # the flat look's blue-grey scheme
+    WHITE = (255, 255, 255)
+
+    def test_checked_options_and_the_flat_look_are_drawn(self):
+        s = self.session
+        self.start()
+        s.settext("编辑框_间隔秒", "30")
+        for control in ("选择框_间隔校时", "选择框_开机后自动启动", "选择框_启动后隐藏"):
+            s.click(control)
+        # A step of the countdown and of the clock face.
+        self.assertIsNotNone(s.wait_text("编辑框_间隔秒", r"^2\d$", timeout=10))
+        form = read_form(s)
+
+        shots = wine.ROOT / "build" / "e2e-shots"
+        shots.mkdir(parents=True, exist_ok=True)
+        screen = s.screenshot(shots / "options-screen.png")
+        left, top, right, bottom = form.rect
+        subprocess.run(["convert", str(screen), "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
+                        str(shots / "options.png")], check=True, timeout=30)
+        pixel = screen_pixels(screen)
+
+        def at(x, y):  # client coordinates of the main window
+            return pixel(left + x, top + y)
+
+        named = form.dump["named"]
+        for name, checked in form.checked.items():
+            with self.subTest(name):
+                x0, y0, _, y1 = named[name]["rect"]
+                ticks = sum(at(x, y) == self.CAPTION_BLUE for x in range(x0, x0 + 16) for y in range(y0, y1))
+                self.assertEqual(ticks > 0, checked, f"{ticks} tick pixels")
+        # Flat: a one-pixel blue-grey frame with white on both sides, no sunken 3-D edge.
+        for name in ("编辑框_服务器时间", "编辑框_系统时间", "组合框1", "编辑框_延迟秒"):
+            with self.subTest(name):
+                x0, y0, x1, y1 = named[name]["rect"]
+                ym, xm = (y0 + y1) // 2, (x0 + x1) // 2
+                self.assertEqual([at(x0 - 1, ym), at(x0, ym), at(x0 + 1, ym)],
+                                 [self.WHITE, self.FLAT_BORDER, self.WHITE])
+                self.assertEqual([at(xm, y0 - 1), at(xm, y0), at(xm, y0 + 1)],
+                                 [self.WHITE, self.FLAT_BORDER, self.WHITE])
+
+
+def screen_pixels(png):
+    """A function (x, y) -> (r, g, b) over the picture."""
+    data = subprocess.run(["convert", str(png), "ppm:-"], check=True, capture_output=True, timeout=30).stdout
+    magic, size, depth, pixels = data.split(b"\n", 3)
+    assert magic == b"P6" and depth == b"255", data[:20]
+    width = int(size.split()[0])
+
+    def pixel(x, y):
+        i = (y * width + x) * 3
+        return tuple(pixels[i:i + 3])
+    return pixel

@@ -643,6 +643,12 @@ int TrayClick(const Options& o, long index, const std::wstring& how) {
   } else if (how == L"double") {
     PostMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(w, WM_LBUTTONUP, 0, at);
+    // A hand's second press comes a good part of a second after the first, when the target has long
+    // handled the first; posted together, the second would land inside the first one's handler.
+    Settle(w, o.settleMs);
+    Options now = o;
+    now.timeoutMs = 0;
+    if (HWND top = FindTarget(now)) Settle(top, o.settleMs);
     PostMessageW(w, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
     PostMessageW(w, WM_LBUTTONUP, 0, at);
   } else if (how == L"left" || how.empty()) {
