@@ -6,7 +6,12 @@ the start-up and the tray.
     form.field("编辑框_间隔秒")              ("5", True): text and enabled
     form.server, form.servers                the combo box's text and its list
     form.rect, form.topmost, form.focus      the main window
+    program = launch(session)                start the program, return once its start-up has run
 """
+
+import time
+
+import wine
 
 CHECK_BOXES = ("选择框_自动尝试下一服务器", "选择框_间隔校时", "选择框_自动校准", "选择框_自动退出",
                "选择框_开机后自动启动", "选择框_启动后隐藏")
@@ -46,3 +51,21 @@ class Form:
 
 def read_form(session):
     return Form(session.dump())
+
+
+def launch(session, exe=None, env=None, timeout=20.0):
+    """Starts the test build (or the program at the Windows path `exe`) and returns once its window is
+    shown. The window has its title while it is still being created; it is shown after the start-up
+    steps have run, parked or not."""
+    program = session.spawn(exe or "LumvoTimeTest.exe", env=env)
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        try:
+            if session.probe("find", timeout=max(0.1, end - time.monotonic()))["visible"]:
+                return program
+        except wine.ProbeError:
+            pass  # not there yet
+        if not program.running():
+            break
+        time.sleep(0.05)
+    raise AssertionError(f"the main window was never shown: {program.errors()[-500:]}")

@@ -8,7 +8,7 @@ import subprocess
 
 import wine
 from inifile import SETTINGS, describe, ini_bytes, settings, wait_bytes
-from optionform import read_form
+from optionform import launch, read_form
 from timeserver import RefusedPort
 
 GET_TIME = wine.CONTROL_IDS["图形按钮_获取时间"]
@@ -22,7 +22,7 @@ class OptionTestCase(wine.WineTestCase):
             s.remove_file(SETTINGS)
         else:
             s.write_file(SETTINGS, file)
-        program = s.start_program()
+        program = launch(s)
         self.addCleanup(self.stop, program)
         return program
 
@@ -163,7 +163,7 @@ class UnwritableSettingsTest(OptionTestCase):
         folder = s.host_path(SETTINGS)
         folder.mkdir()
         self.addCleanup(folder.rmdir)
-        program = s.start_program()
+        program = launch(s)
         self.addCleanup(self.stop, program)
         self.keep_fetches_local()
         s.settext("编辑框_延迟秒", "12")

@@ -11,7 +11,7 @@ import time
 import wine
 from inifile import SETTINGS, ini_bytes, settings
 from lnkfile import HAS_ICON_LOCATION, parse_lnk
-from optionform import read_form
+from optionform import launch, read_form
 from timeserver import RefusedPort
 
 GET_TIME = wine.CONTROL_IDS["图形按钮_获取时间"]
@@ -31,10 +31,7 @@ class StartTestCase(wine.WineTestCase):
     def launch(self, exe=None):
         """Starts the test build (or the program at the Windows path `exe`), waits for its window and
         closes it after the test."""
-        s = self.session
-        program = s.start_program() if exe is None else s.spawn(exe)
-        if exe is not None:
-            s.probe("find", timeout=20)
+        program = launch(self.session, exe)
         self.addCleanup(self.stop, program)
         return program
 

@@ -8,7 +8,7 @@ import time
 
 import wine
 from inifile import SETTINGS, settings
-from optionform import PARKED, read_form
+from optionform import PARKED, launch, read_form
 
 EXIT_TRACE = wine.TEST_DIR + r"\exit-trace.log"
 MENU_EXIT = 3   # "退出": the fourth item, separators not counted
@@ -26,7 +26,7 @@ class TrayTest(wine.WineTestCase):
             s.remove_file(SETTINGS)
         else:
             s.write_file(SETTINGS, file)
-        program = s.start_program(env={"LUMVO_TEST_EXIT_TRACE": EXIT_TRACE})
+        program = launch(s, env={"LUMVO_TEST_EXIT_TRACE": EXIT_TRACE})
         self.addCleanup(self.stop, program)
         return program
 
