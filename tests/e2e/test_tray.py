@@ -40,6 +40,15 @@ class TrayTest(wine.WineTestCase):
         answer = self.session.probe("tray-click", 0, how)
         self.assertTrue(answer["settled"], answer)
 
+    def wait_rect(self, rect, timeout=5.0):
+        """The window's rectangle once it is `rect`, or as it is when the time is up."""
+        end = time.monotonic() + timeout
+        while True:
+            now = self.session.probe("find")["rect"]
+            if now == rect or time.monotonic() >= end:
+                return now
+            time.sleep(0.05)
+
     def test_left_clicks_and_the_minimise_button_park_and_bring_back(self):
         s = self.session
         self.start()
@@ -62,8 +71,8 @@ class TrayTest(wine.WineTestCase):
         for what, act, rect in steps:
             with self.subTest(what):
                 act()
+                self.assertEqual(self.wait_rect(rect), rect)
                 form = read_form(s)
-                self.assertEqual(form.rect, rect)
                 # In front for a moment only: never left topmost.
                 self.assertFalse(form.topmost)
         self.assertEqual(tray_icons(s), 1)
@@ -79,7 +88,8 @@ class TrayTest(wine.WineTestCase):
         screen_w, screen_h = s.probe("system")["screen"]
         self.tray_click()
         left, top = (screen_w - 280) // 2, (screen_h - 366) // 2
-        self.assertEqual(read_form(s).rect, [left, top, left + 280, top + 366])
+        centre = [left, top, left + 280, top + 366]
+        self.assertEqual(self.wait_rect(centre), centre)
         self.assertEqual(s.read_file(SETTINGS), data)
 
     def test_right_click_opens_the_menu_and_exit_ends_the_program(self):

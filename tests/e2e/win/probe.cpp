@@ -25,7 +25,8 @@
 //   menu-pick N                  chooses the Nth item (0-based, separators not counted) by keyboard
 //   gui-resources [PID]          GDI/USER object counts and memory of a process (default: the window's)
 //   tray                         the windows of the tray (Wine's own tray window) and their children
-//   tray-click INDEX [left|right|double]   clicks the INDEXth icon of Wine's tray window
+//   tray-click INDEX [left|right|double]   clicks the INDEXth icon of Wine's tray window, then waits
+//                                for the tray and the program's window
 //   windows                      every top-level window
 //   system                       code pages, time-zone bias and screen size of the session
 //   cursor [x,y]                 the mouse pointer's screen position, after moving it there when given
@@ -637,18 +638,23 @@ int TrayClick(const Options& o, long index, const std::wstring& how) {
   RECT c;
   GetClientRect(w, &c);
   const LPARAM at = MAKELPARAM(c.right / 2, c.bottom / 2);
+  // The tray passes the click on to the icon's owner: wait for the tray, then for the program's window.
+  auto settle = [&]() {
+    bool settled = Settle(w, o.settleMs);
+    Options now = o;
+    now.timeoutMs = 0;
+    if (HWND top = FindTarget(now)) settled = Settle(top, o.settleMs) && settled;
+    return settled;
+  };
   if (how == L"right") {
     PostMessageW(w, WM_RBUTTONDOWN, MK_RBUTTON, at);
     PostMessageW(w, WM_RBUTTONUP, 0, at);
   } else if (how == L"double") {
     PostMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(w, WM_LBUTTONUP, 0, at);
-    // A hand's second press comes a good part of a second after the first, when the target has long
+    // A hand's second press comes a good part of a second after the first, when the program has long
     // handled the first; posted together, the second would land inside the first one's handler.
-    Settle(w, o.settleMs);
-    Options now = o;
-    now.timeoutMs = 0;
-    if (HWND top = FindTarget(now)) Settle(top, o.settleMs);
+    settle();
     PostMessageW(w, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
     PostMessageW(w, WM_LBUTTONUP, 0, at);
   } else if (how == L"left" || how.empty()) {
@@ -657,7 +663,7 @@ int TrayClick(const Options& o, long index, const std::wstring& how) {
   } else {
     return Fail(L"left, right or double");
   }
-  return Emit(Obj().Add("clicked", "true").Add("icon", BriefJson(w, nullptr)).Add("settled", Bool(Settle(w, o.settleMs))).Str(), 0);
+  return Emit(Obj().Add("clicked", "true").Add("icon", BriefJson(w, nullptr)).Add("settled", Bool(settle())).Str(), 0);
 }
 
 int Windows() {
