@@ -3,7 +3,8 @@
     SETTINGS                                    C:\\Windows\\Kavrin.ini
     ini_bytes(("自动校时", [("是否间隔", "是")]), ("lx", [("fuwuqi", "http://a")]))
         -> b"[\\xd7\\xd4...]\\r\\n\\xca\\xc7...=\\xca\\xc7\\r\\n[lx]\\r\\nfuwuqi=http://a\\r\\n"
-    parse_ini(data)                             -> [("自动校时", [("是否间隔", "是")]), ("lx", [...])]
+    settings(("是否间隔", "是"), server="http://a") the same file: keys of "自动校时", then "lx"
+    describe(data)                              the file's lines decoded, for assertion messages
     wait_bytes(session, SETTINGS, expected)     the file's bytes once they are `expected` (or at the end)
 
 The layout is the one the Windows profile functions write: "[section]" and "key=value" lines ended by
@@ -43,26 +44,6 @@ def settings(*entries, server=None):
     if server is not None:
         sections.append((SERVER_SECTION, [("fuwuqi", server)]))
     return ini_bytes(*sections)
-
-
-def parse_ini(data):
-    """The sections of a GBK INI file as [(name, [(key, value), ...]), ...] in file order. Raises
-    UnicodeDecodeError when the bytes are not GBK: a file the program wrote must be."""
-    sections = []
-    current = None
-    for line in data.decode("gbk").split("\r\n"):
-        if not line:
-            continue
-        if line.startswith("[") and line.endswith("]"):
-            current = (line[1:-1], [])
-            sections.append(current)
-            continue
-        key, sep, value = line.partition("=")
-        if current is None:
-            current = (None, [])
-            sections.append(current)
-        current[1].append((key, value if sep else None))
-    return sections
 
 
 def describe(data):

@@ -7,6 +7,7 @@ the start-up and the tray.
     form.server, form.servers                the combo box's text and its list
     form.rect, form.topmost, form.focus      the main window
     program = launch(session)                start the program, return once its start-up has run
+    close(session, program)                  close it (if it still runs) and wait for its end
 """
 
 import time
@@ -69,3 +70,10 @@ def launch(session, exe=None, env=None, timeout=20.0):
             break
         time.sleep(0.05)
     raise AssertionError(f"the main window was never shown: {program.errors()[-500:]}")
+
+
+def close(session, program):
+    if program.running():
+        session.close_program()
+        if program.wait(10) is None:
+            program.popen.kill()

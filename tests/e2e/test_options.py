@@ -8,7 +8,7 @@ import subprocess
 
 import wine
 from inifile import SETTINGS, describe, ini_bytes, settings, wait_bytes
-from optionform import launch, read_form
+from optionform import close, launch, read_form
 from timeserver import RefusedPort
 
 GET_TIME = wine.CONTROL_IDS["图形按钮_获取时间"]
@@ -23,14 +23,8 @@ class OptionTestCase(wine.WineTestCase):
         else:
             s.write_file(SETTINGS, file)
         program = launch(s)
-        self.addCleanup(self.stop, program)
+        self.addCleanup(close, self.session, program)
         return program
-
-    def stop(self, program):
-        if program.running():
-            self.session.close_program()
-            if program.wait(10) is None:
-                program.popen.kill()
 
     def keep_fetches_local(self):
         """A fetch that a countdown starts asks a refused loopback port and nothing else."""
@@ -164,7 +158,7 @@ class UnwritableSettingsTest(OptionTestCase):
         folder.mkdir()
         self.addCleanup(folder.rmdir)
         program = launch(s)
-        self.addCleanup(self.stop, program)
+        self.addCleanup(close, self.session, program)
         self.keep_fetches_local()
         s.settext("编辑框_延迟秒", "12")
         for control in ("选择框_自动校准", "选择框_自动退出", "选择框_间隔校时", "选择框_启动后隐藏"):

@@ -11,7 +11,7 @@ import time
 import wine
 from inifile import SETTINGS, ini_bytes, settings
 from lnkfile import HAS_ICON_LOCATION, parse_lnk
-from optionform import launch, read_form
+from optionform import close, launch, read_form
 from timeserver import RefusedPort
 
 GET_TIME = wine.CONTROL_IDS["图形按钮_获取时间"]
@@ -32,14 +32,8 @@ class StartTestCase(wine.WineTestCase):
         """Starts the test build (or the program at the Windows path `exe`), waits for its window and
         closes it after the test."""
         program = launch(self.session, exe)
-        self.addCleanup(self.stop, program)
+        self.addCleanup(close, self.session, program)
         return program
-
-    def stop(self, program):
-        if program.running():
-            self.session.close_program()
-            if program.wait(10) is None:
-                program.popen.kill()
 
 
 class RestoreTest(StartTestCase):
@@ -56,7 +50,7 @@ class RestoreTest(StartTestCase):
         self.assertFalse(form.parked)
         self.assertEqual(form.focus, GET_TIME)
         # Nothing is written at start, nor at the end.
-        self.stop(program)
+        close(self.session, program)
         self.assertIsNone(s.read_file(SETTINGS))
 
     def test_saved_options_come_back(self):
@@ -96,7 +90,7 @@ class RestoreTest(StartTestCase):
                 try:
                     self.check_restored(data, checked, interval, delay, running, url)
                 finally:
-                    self.stop(program)
+                    close(self.session, program)
                 self.assertEqual(s.read_file(SETTINGS), data, "the file was written at start or end")
 
     def check_restored(self, data, checked, interval, delay, running, url):
@@ -217,7 +211,7 @@ class LogOnShortcutTest(ShortcutTestCase):
         path.chmod(0o644)
 
         # The next start sees the shortcut that is there.
-        self.stop(program)
+        close(self.session, program)
         self.launch()
         self.assertEqual(self.box()[0], True)
 

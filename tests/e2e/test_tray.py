@@ -8,7 +8,7 @@ import time
 
 import wine
 from inifile import SETTINGS, settings
-from optionform import PARKED, launch, read_form
+from optionform import PARKED, close, launch, read_form
 
 EXIT_TRACE = wine.TEST_DIR + r"\exit-trace.log"
 MENU_EXIT = 3   # "退出": the fourth item, separators not counted
@@ -27,14 +27,8 @@ class TrayTest(wine.WineTestCase):
         else:
             s.write_file(SETTINGS, file)
         program = launch(s, env={"LUMVO_TEST_EXIT_TRACE": EXIT_TRACE})
-        self.addCleanup(self.stop, program)
+        self.addCleanup(close, self.session, program)
         return program
-
-    def stop(self, program):
-        if program.running():
-            self.session.close_program()
-            if program.wait(10) is None:
-                program.popen.kill()
 
     def tray_click(self, how="left"):
         answer = self.session.probe("tray-click", 0, how)
