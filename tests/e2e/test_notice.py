@@ -100,9 +100,17 @@ class NoticeTest(wine.WineTestCase):
     def offer_box(self, timeout=30):
         return self.session.probe("dump", title=OFFER_TITLE, class_name="#32770", timeout=timeout)
 
-    def offer_gone(self):
-        answer = self.session.probe("find", title=OFFER_TITLE, class_name="#32770", timeout=0.2, check=False)
-        return "error" in answer
+    def offer_gone(self, timeout=10):
+        """Waits until no offer box is open; answers whether none is."""
+        end = time.monotonic() + timeout
+        while True:
+            try:
+                self.session.probe("find", title=OFFER_TITLE, class_name="#32770", timeout=0.1)
+            except wine.ProbeError:
+                return True
+            if time.monotonic() >= end:
+                return False
+            time.sleep(0.2)
 
     def visible_windows(self):
         return {w["hwnd"]: w for w in self.session.probe("windows")["windows"] if w["visible"]}
@@ -133,7 +141,7 @@ class NoticeTest(wine.WineTestCase):
         self.assertEqual(self.backup.requests, [])
         self.assertEqual(len(self.primary.requests), 1)
         self.assert_get(self.primary.requests[0], PRIMARY_PATH)
-        self.assertTrue(self.offer_gone())
+        self.assertTrue(self.offer_gone(timeout=0))
         self.assertEqual(s.opened_urls(), [link])
 
     def save_footer_shot(self, name):
@@ -200,6 +208,7 @@ class NoticeTest(wine.WineTestCase):
                 self.assertEqual(s.dump()["named"][FOOTER]["text"], status)
 
                 s.probe("click", answer, title=OFFER_TITLE, class_name="#32770")
+                self.assertTrue(self.offer_gone())
                 if button == "OK":
                     self.assertEqual(s.wait_urls(1), [download])
                 # The footer's link is the last address expected; once it is recorded, anything handed
@@ -209,7 +218,6 @@ class NoticeTest(wine.WineTestCase):
                 self.assertEqual(s.wait_urls(len(expected)), expected)
                 time.sleep(1.5)
                 self.assertEqual(s.opened_urls(), expected)
-                self.assertTrue(self.offer_gone())
                 self.stop(app)
 
     def test_addresses_that_are_not_web_addresses_never_reach_the_shell(self):
@@ -228,6 +236,7 @@ class NoticeTest(wine.WineTestCase):
                 self.assertEqual(s.dump()["named"][FOOTER]["text"], status)
                 before = self.visible_windows()
                 s.probe("click", 1, title=OFFER_TITLE, class_name="#32770")
+                self.assertTrue(self.offer_gone())
                 s.click(FOOTER)
                 time.sleep(3)  # a started Notepad shows its window well within this on the loaded machine
                 new = [w for h, w in self.visible_windows().items() if h not in before]
