@@ -3,6 +3,7 @@ sources that replace the built-in ones: the footer and its link, the fallback to
 offer of a newer version, addresses that must never reach the shell, and a source that sends far more
 than a notice. The check runs once per program run, two seconds after start, so each case is one run."""
 
+import contextlib
 import os
 import re
 import subprocess
@@ -86,6 +87,16 @@ class NoticeTest(wine.WineTestCase):
         self.addCleanup(self.stop, app)
         return app
 
+    @contextlib.contextmanager
+    def running(self, primary_url=None):
+        """One program run inside a case of a table: closed before the next case starts, failed or not,
+        so two windows of the same title never stand side by side."""
+        app = self.start(primary_url)
+        try:
+            yield app
+        finally:
+            self.stop(app)
+
     def stop(self, app):
         if app.running():
             self.session.close_program()
@@ -111,6 +122,21 @@ class NoticeTest(wine.WineTestCase):
             if time.monotonic() >= end:
                 return False
             time.sleep(0.2)
+
+    def prefix_commands(self):
+        """The command lines of the processes running in this session's prefix (Linux side)."""
+        marker = b"WINEPREFIX=" + str(self.session.prefix).encode() + b"\0"
+        commands = []
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{pid}/environ", "rb") as f:
+                    if marker not in f.read():
+                        continue
+                with open(f"/proc/{pid}/cmdline", "rb") as f:
+                    commands.append(f.read().replace(b"\0", b" ").decode("utf-8", "replace").strip())
+            except OSError:
+                pass  # ended meanwhile, or not ours to read
+        return commands
 
     def visible_windows(self):
         return {w["hwnd"]: w for w in self.session.probe("windows")["windows"] if w["visible"]}
@@ -169,20 +195,20 @@ class NoticeTest(wine.WineTestCase):
                 status = f"备用公告（{name}）"
                 link = f"http://127.0.0.1:9/backup/{name.replace(' ', '-')}"
                 self.backup.serve(BACKUP_PATH, Reply(body=backup_page(notice("网易", status=status, status_url=link))))
+                primary_url = None
                 if reply is None:
                     refused = RefusedPort()
                     self.addCleanup(refused.close)
-                    app = self.start(primary_url=refused.url + PRIMARY_PATH)
+                    primary_url = refused.url + PRIMARY_PATH
                 else:
                     self.primary.serve(PRIMARY_PATH, reply)
-                    app = self.start()
-                self.wait_footer(status)
-                self.session.click(FOOTER)
-                self.assertEqual(self.session.wait_urls(1), [link])
-                self.assertEqual(len(self.backup.requests), 1)
-                self.assert_get(self.backup.requests[0], BACKUP_PATH)
-                self.assertEqual(len(self.primary.requests), 0 if reply is None else 1)
-                self.stop(app)
+                with self.running(primary_url):
+                    self.wait_footer(status)
+                    self.session.click(FOOTER)
+                    self.assertEqual(self.session.wait_urls(1), [link])
+                    self.assertEqual(len(self.backup.requests), 1)
+                    self.assert_get(self.backup.requests[0], BACKUP_PATH)
+                    self.assertEqual(len(self.primary.requests), 0 if reply is None else 1)
 
     # ---- the offer of a newer version ------------------------------------------------------------------------
 
@@ -196,29 +222,28 @@ class NoticeTest(wine.WineTestCase):
                 download = "https://127.0.0.1:9/download/LumvoTime-3.7.zip?from=offer"
                 self.primary.serve(PRIMARY_PATH, Reply(body=primary_body(
                     notice("Orvane", status=status, status_url=link, newest="3.7", download=download))))
-                app = self.start()
-                box = self.offer_box()
-                texts = [c["text"] for c in box["controls"] if c["text"] and "发现新版本" in c["text"]]
-                self.assertEqual(texts, ["发现新版本 \r\n当前版本：3.6\r\n最新版本：3.7\r\n点确定下载新版！"])
-                self.assertEqual(sorted(c["id"] for c in box["controls"] if c["class"] == "Button"), [1, 2])
-                # No owner: the main window stays usable while the box is open.
-                self.assertFalse(box["owned"])
-                self.assertTrue(s.dump()["enabled"])
-                # The footer is replaced before the offer is made.
-                self.assertEqual(s.dump()["named"][FOOTER]["text"], status)
+                with self.running():
+                    box = self.offer_box()
+                    texts = [c["text"] for c in box["controls"] if c["text"] and "发现新版本" in c["text"]]
+                    self.assertEqual(texts, ["发现新版本 \r\n当前版本：3.6\r\n最新版本：3.7\r\n点确定下载新版！"])
+                    self.assertEqual(sorted(c["id"] for c in box["controls"] if c["class"] == "Button"), [1, 2])
+                    # No owner: the main window stays usable while the box is open.
+                    self.assertFalse(box["owned"])
+                    self.assertTrue(s.dump()["enabled"])
+                    # The footer is replaced before the offer is made.
+                    self.assertEqual(s.dump()["named"][FOOTER]["text"], status)
 
-                s.probe("click", answer, title=OFFER_TITLE, class_name="#32770")
-                self.assertTrue(self.offer_gone())
-                if button == "OK":
-                    self.assertEqual(s.wait_urls(1), [download])
-                # The footer's link is the last address expected; once it is recorded, anything handed
-                # to the shell when the box closed would be recorded too.
-                s.click(FOOTER)
-                expected = ([download] if button == "OK" else []) + [link]
-                self.assertEqual(s.wait_urls(len(expected)), expected)
-                time.sleep(1.5)
-                self.assertEqual(s.opened_urls(), expected)
-                self.stop(app)
+                    s.probe("click", answer, title=OFFER_TITLE, class_name="#32770")
+                    self.assertTrue(self.offer_gone())
+                    if button == "OK":
+                        self.assertEqual(s.wait_urls(1), [download])
+                    # The footer's link is the last address expected; once it is recorded, anything handed
+                    # to the shell when the box closed would be recorded too.
+                    s.click(FOOTER)
+                    expected = ([download] if button == "OK" else []) + [link]
+                    self.assertEqual(s.wait_urls(len(expected)), expected)
+                    time.sleep(1.5)
+                    self.assertEqual(s.opened_urls(), expected)
 
     def test_addresses_that_are_not_web_addresses_never_reach_the_shell(self):
         # Under Wine both forms start Notepad when handed to the shell: a window to look for.
@@ -231,19 +256,19 @@ class NoticeTest(wine.WineTestCase):
                 status = "请下载新版本"
                 self.primary.serve(PRIMARY_PATH, Reply(body=primary_body(
                     notice("Orvane", status=status, status_url=link, newest="4", download=download))))
-                app = self.start()
-                self.offer_box()
-                self.assertEqual(s.dump()["named"][FOOTER]["text"], status)
-                before = self.visible_windows()
-                s.probe("click", 1, title=OFFER_TITLE, class_name="#32770")
-                self.assertTrue(self.offer_gone())
-                s.click(FOOTER)
-                time.sleep(3)  # a started Notepad shows its window well within this on the loaded machine
-                new = [w for h, w in self.visible_windows().items() if h not in before]
-                self.assertEqual(new, [])
-                self.assertEqual(s.opened_urls(), [])
-                self.assertTrue(app.running())
-                self.stop(app)
+                with self.running() as app:
+                    self.offer_box()
+                    self.assertEqual(s.dump()["named"][FOOTER]["text"], status)
+                    before = self.visible_windows()
+                    s.probe("click", 1, title=OFFER_TITLE, class_name="#32770")
+                    self.assertTrue(self.offer_gone())
+                    s.click(FOOTER)
+                    time.sleep(3)  # a started Notepad shows its window well within this on the loaded machine
+                    new = [w for h, w in self.visible_windows().items() if h not in before]
+                    self.assertEqual(new, [])
+                    self.assertEqual([c for c in self.prefix_commands() if "notepad" in c.lower()], [])
+                    self.assertEqual(s.opened_urls(), [])
+                    self.assertTrue(app.running())
 
     # ---- a source that sends far more than a notice ------------------------------------------------------
 
