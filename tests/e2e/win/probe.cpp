@@ -11,6 +11,7 @@
 // of the main window):
 //   find                         the window's handle, process and visibility
 //   dump                         the window and every descendant control
+//   text                         the window's own text by WM_GETTEXT (a tooltip answers with its tip)
 //   click ID|x,y                 BM_CLICK for buttons, posted left button down/up otherwise
 //   rclick ID|x,y                posted right button down/up (a window shows its context menu)
 //   settext ID TEXT              WM_SETTEXT
@@ -878,6 +879,12 @@ int Run(std::vector<std::wstring> args) {
 
   if (cmd == L"find") return Emit(BriefJson(top, nullptr), 0);
   if (cmd == L"dump") return Dump(top);
+  if (cmd == L"text") {
+    std::wstring text;
+    const bool read = TextOf(top, text);
+    return Emit(Obj().Add("hwnd", Hex(reinterpret_cast<uintptr_t>(top))).Add("text", read ? Quote(text) : "null").Str(),
+                read ? 0 : 1);
+  }
   if (cmd == L"gui-resources") {
     DWORD pid = 0;
     GetWindowThreadProcessId(top, &pid);
