@@ -120,3 +120,16 @@ class FetchTest(wine.WineTestCase):
         self.assertEqual(self.asked(s), ["typed"])
         self.assertEqual((named[COMBO]["text"], named[COMBO]["items"]), (s["typed"].url, items))
         self.assertEqual((named[GET]["enabled"], named[CALIBRATE]["enabled"]), (True, False))
+
+    def test_the_window_handles_no_message_while_a_server_is_asked(self):
+        """The program's thread waits for an answer without handling any message (its timers and clicks
+        would otherwise run inside the query): another process asking for a control's text gets no answer
+        until the server has answered."""
+        s = self.servers(slow=Answer(date="Mon, 30 Nov 2015 16:00:00 GMT", delay_ms=4000))
+        self.set_servers(s["slow"].url, [])
+        self.session.click(GET, settle=0.3)
+        self.assertTrue(s["slow"].wait_requests(1, timeout=10), "the server was never asked")
+        answer = self.session.probe("wait-text", FIELD, ".", 100, check=False)
+        self.assertLess(time.time() - s["slow"].requests[0].time, 3.5, "the probe came too late to tell")
+        self.assertIsNone(answer["text"], "the window answered while its server was being asked")
+        self.assertIsNotNone(self.session.wait_text(FIELD, r"^2015-12-01  00:00:0\d$", timeout=15))
