@@ -345,10 +345,12 @@ class WineSession:
 
     # -- probe --
 
-    def probe(self, *args, timeout=10.0, settle=None, title=None, class_name=None, check=True):
+    def probe(self, *args, timeout=10.0, settle=None, title=None, class_name=None, check=True, at=None):
         """Runs probe.exe with a command and returns its JSON answer as a dict. A control name in the
         position of a control id is turned into the id. Raises ProbeError when the probe reports an
-        error (exit code 1), or any failure when check=True (a wait that ended unmatched: 3)."""
+        error (exit code 1), or any failure when check=True (a wait that ended unmatched: 3).
+        `at` (a time.time() value) delivers the command at that moment; the answer's "late_ms" tells
+        how far past it the command went out."""
         if len(args) == 1 and isinstance(args[0], (list, tuple)):
             args = tuple(args[0])
         args = [str(a) for a in args]
@@ -365,9 +367,13 @@ class WineSession:
             options += ["--title", title]
         if class_name is not None:
             options += ["--class", class_name]
+        if at is not None:
+            options += ["--at", str(int(at * 1000))]
         wait_ms = 0
         if args and args[0] == "wait-text" and len(args) >= 4:
             wait_ms = int(args[3])
+        if at is not None:
+            wait_ms += max(0, int((at - time.time()) * 1000))
         result = self.run("probe.exe", *options, *args, timeout=timeout + wait_ms / 1000 + 30)
         try:
             answer = json.loads(result.stdout)

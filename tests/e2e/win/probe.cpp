@@ -11,6 +11,7 @@
 // of the main window):
 //   find                         the window's handle, process and visibility
 //   dump                         the window and every descendant control
+//   text                         the window's own text by WM_GETTEXT (a tooltip answers with its tip)
 //   click ID|x,y                 BM_CLICK for buttons, posted left button down/up otherwise
 //   rclick ID|x,y                posted right button down/up (a window shows its context menu)
 //   settext ID TEXT              WM_SETTEXT
@@ -32,6 +33,10 @@
 //   cursor [x,y]                 the mouse pointer's screen position, after moving it there when given
 //   read-file PATH               the file's bytes in hex
 //   list-dir PATH                a directory's entries
+//
+// --at MS delivers a command on the target window at that moment of the wall clock (milliseconds since 1970, UTC) instead of
+// at once, so a test can place a click within a second without the probe's own start-up time in the
+// way; the answer then carries "late_ms", how far past that moment the command went out.
 //
 // Input commands (click, rclick, type, key, menu-*) post their messages and then wait, up to --settle
 // ms (default 2000), until the program has taken them: two WM_NULL round trips. "settled": false means
@@ -112,7 +117,20 @@ class Obj {
   std::string text_;
 };
 
-int Emit(const std::string& json, int code) {
+long long lateMs = -1;  // set when --at delayed the command
+
+// Milliseconds since 1970 (UTC) by the wall clock, which under Wine is the host's.
+long long EpochMs() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  const unsigned long long ticks = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return static_cast<long long>((ticks - 116444736000000000ULL) / 10000ULL);
+}
+
+int Emit(std::string json, int code) {
+  if (lateMs >= 0 && json.size() > 2 && json.back() == '}') {
+    json.insert(json.size() - 1, ",\"late_ms\":" + std::to_string(lateMs));
+  }
   std::fwrite(json.data(), 1, json.size(), stdout);
   std::fputc('\n', stdout);
   std::fflush(stdout);
@@ -129,6 +147,7 @@ struct Options {
   bool titleGiven = false;
   DWORD timeoutMs = 10000;
   DWORD settleMs = 2000;
+  long long atMs = -1;
 };
 
 constexpr UINT kSendTimeoutMs = 1500;
@@ -775,10 +794,12 @@ int WaitText(HWND top, HWND w, const std::wstring& pattern, DWORD timeoutMs) {
   std::wstring text;
   bool matched = false;
   bool read = false;
+  long long seenAt = 0;
   for (;;) {
     read = TextOf(w, text);
     if (read && std::regex_search(text, re)) {
       matched = true;
+      seenAt = EpochMs();
       break;
     }
     if (GetTickCount() - start >= timeoutMs || !IsWindow(top)) break;
@@ -788,6 +809,7 @@ int WaitText(HWND top, HWND w, const std::wstring& pattern, DWORD timeoutMs) {
                   .Add("matched", Bool(matched))
                   .Add("text", read ? Quote(text) : "null")
                   .Add("ms", Num(GetTickCount() - start))
+                  .Add("at_ms", matched ? Num(seenAt) : "null")
                   .Str(),
               matched ? 0 : 3);
 }
@@ -824,6 +846,10 @@ int Run(std::vector<std::wstring> args) {
       o.timeoutMs = static_cast<DWORD>(v);
     } else if (flag == L"--settle" && ParseInt(value, v) && v >= 0) {
       o.settleMs = static_cast<DWORD>(v);
+    } else if (flag == L"--at" && !value.empty()) {
+      wchar_t* end = nullptr;
+      o.atMs = std::wcstoll(value.c_str(), &end, 10);
+      if (*end != L'\0' || o.atMs < 0) return Fail(L"bad option " + flag);
     } else {
       return Fail(L"bad option " + flag);
     }
@@ -869,9 +895,21 @@ int Run(std::vector<std::wstring> args) {
 
   HWND top = FindTarget(o);
   if (!top) return Fail(L"window not found");
+  if (o.atMs >= 0) {
+    for (long long now = EpochMs(); now < o.atMs; now = EpochMs()) {
+      Sleep(static_cast<DWORD>(o.atMs - now > 20 ? o.atMs - now - 10 : 1));
+    }
+    lateMs = EpochMs() - o.atMs;
+  }
 
   if (cmd == L"find") return Emit(BriefJson(top, nullptr), 0);
   if (cmd == L"dump") return Dump(top);
+  if (cmd == L"text") {
+    std::wstring text;
+    const bool read = TextOf(top, text);
+    return Emit(Obj().Add("hwnd", Hex(reinterpret_cast<uintptr_t>(top))).Add("text", read ? Quote(text) : "null").Str(),
+                read ? 0 : 1);
+  }
   if (cmd == L"gui-resources") {
     DWORD pid = 0;
     GetWindowThreadProcessId(top, &pid);
