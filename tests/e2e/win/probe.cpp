@@ -20,10 +20,13 @@
 //   key ID VK                    posted key down/up; VK is a number or RETURN, TAB, ESCAPE, SPACE, UP, DOWN...
 //   wait-text ID REGEX MS        waits until the control's text matches (ECMAScript regex, searched)
 //   close                        WM_CLOSE, then waits for the window and its process to end
+//   notify NAME                  posts the registered window message NAME to the window (a test hook)
 //   menu                         the open pop-up menu: where it is and, when readable, its items
 //   menu-key VK...               keys for the open pop-up menu
 //   menu-pick N                  chooses the Nth item (0-based, separators not counted) by keyboard
 //   gui-resources [PID]          GDI/USER object counts and memory of a process (default: the window's)
+//   objects [PID]                what a process holds, counted where Wine keeps it: live GDI objects by
+//                                kind, kernel handles, its windows, working set (default: the window's)
 //   tray                         the windows of the tray (Wine's own tray window) and their children
 //   tray-click INDEX [left|right|double]   clicks the INDEXth icon of Wine's tray window
 //   windows                      every top-level window
@@ -37,10 +40,14 @@
 #include <windows.h>
 #include <psapi.h>
 #include <shellapi.h>
+#include <winternl.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwctype>
+#include <map>
 #include <regex>
 #include <string>
 #include <vector>
@@ -560,6 +567,161 @@ int GuiResources(DWORD pid) {
   return Emit(out.Str(), 0);
 }
 
+// ---- objects of a process, where Wine keeps them ------------------------------------------------------
+// GetGuiResources and GetProcessHandleCount answer 0 under Wine 8. Wine does keep a real GDI handle
+// table per process (PEB.GdiSharedHandleTable, 65536 entries of 24 bytes, a nonzero type byte for each
+// live object, stock objects included) and lists every kernel handle of the session through
+// NtQuerySystemInformation(SystemHandleInformation). Both can be read from here.
+
+struct WineGdiEntry {
+  uint64_t object;
+  uint32_t owner;
+  uint16_t unique;
+  uint8_t type;
+  uint8_t flags;
+  uint64_t user;
+};
+static_assert(sizeof(WineGdiEntry) == 24, "Wine's GDI handle entry");
+constexpr size_t kGdiTableEntries = 0x10000;
+
+const char* GdiTypeName(uint8_t type) {
+  switch (type) {
+    case 0x01: return "dc";
+    case 0x04: return "region";
+    case 0x05: return "bitmap";
+    case 0x08: return "palette";
+    case 0x09: return "colorspace";
+    case 0x0a: return "font";
+    case 0x10: return "brush";
+    case 0x30: return "pen";
+    case 0x50: return "extpen";
+    default: return nullptr;
+  }
+}
+
+// Live GDI objects of the process by kind, or false when its table cannot be read (a 32-bit reader of a
+// 64-bit process, or a system that keeps the table elsewhere).
+bool GdiObjectsOf(HANDLE process, std::map<std::string, long long>& byType, long long& total) {
+  using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<QueryProcess>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  PROCESS_BASIC_INFORMATION basic = {};
+  ULONG length = 0;
+  if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, &length) != 0 || !basic.PebBaseAddress) {
+    return false;
+  }
+  const size_t tableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;  // PEB.GdiSharedHandleTable
+  uint64_t table = 0;
+  SIZE_T got = 0;
+  if (!ReadProcessMemory(process, reinterpret_cast<const char*>(basic.PebBaseAddress) + tableOffset, &table,
+                         sizeof(void*), &got) ||
+      got != sizeof(void*) || table == 0) {
+    return false;
+  }
+  std::vector<WineGdiEntry> entries(kGdiTableEntries);
+  if (!ReadProcessMemory(process, reinterpret_cast<const void*>(static_cast<uintptr_t>(table)), entries.data(),
+                         entries.size() * sizeof(WineGdiEntry), &got) ||
+      got != entries.size() * sizeof(WineGdiEntry)) {
+    return false;
+  }
+  total = 0;
+  for (const WineGdiEntry& e : entries) {
+    if (!e.type) continue;
+    ++total;
+    const char* name = GdiTypeName(e.type);
+    byType[name ? name : "type_" + std::to_string(e.type)]++;
+  }
+  return true;
+}
+
+// Kernel handles held by the process, or -1 when the system does not list them.
+long long KernelHandlesOf(DWORD pid) {
+  struct Entry {  // SYSTEM_HANDLE_ENTRY
+    ULONG pid;
+    BYTE type;
+    BYTE flags;
+    USHORT handle;
+    PVOID object;
+    ACCESS_MASK access;
+  };
+  using QuerySystem = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<QuerySystem>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  if (!query) return -1;
+  constexpr ULONG kSystemHandleInformation = 16;
+  constexpr NTSTATUS kLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
+  std::vector<char> buffer(1 << 16);
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    ULONG needed = 0;
+    const NTSTATUS status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    if (status == kLengthMismatch) {
+      buffer.resize(needed > buffer.size() ? needed + 4096 : buffer.size() * 2);
+      continue;
+    }
+    if (status != 0) return -1;
+    ULONG count = 0;
+    std::memcpy(&count, buffer.data(), sizeof count);
+    const size_t first = sizeof(void*) == 8 ? 8 : 4;  // the entries are pointer-aligned after the count
+    if (first + static_cast<size_t>(count) * sizeof(Entry) > buffer.size()) return -1;
+    long long mine = 0;
+    for (ULONG i = 0; i < count; ++i) {
+      Entry e;
+      std::memcpy(&e, buffer.data() + first + i * sizeof(Entry), sizeof e);
+      if (e.pid == pid) ++mine;
+    }
+    return mine;
+  }
+  return -1;
+}
+
+BOOL CALLBACK CollectTree(HWND w, LPARAM list) {
+  auto* all = reinterpret_cast<std::vector<HWND>*>(list);
+  all->push_back(w);
+  EnumChildWindows(w, Collect, list);
+  return TRUE;
+}
+
+// Every window of the process: top-level ones with their descendants, and message-only windows.
+long long WindowsOf(DWORD pid) {
+  std::vector<HWND> all;
+  EnumWindows(CollectTree, reinterpret_cast<LPARAM>(&all));
+  for (HWND w = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); w;
+       w = FindWindowExW(HWND_MESSAGE, w, nullptr, nullptr)) {
+    all.push_back(w);
+  }
+  long long mine = 0;
+  for (HWND w : all) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == pid) ++mine;
+  }
+  return mine;
+}
+
+int Objects(DWORD pid) {
+  HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!p) return Fail(L"cannot open the process");
+  std::map<std::string, long long> byType;
+  long long gdi = 0;
+  const bool haveGdi = GdiObjectsOf(p, byType, gdi);
+  PROCESS_MEMORY_COUNTERS mem = {};
+  mem.cb = sizeof mem;
+  const bool haveMem = GetProcessMemoryInfo(p, &mem, sizeof mem) != FALSE;
+  CloseHandle(p);
+  Obj kinds;
+  for (const auto& [name, count] : byType) kinds.Add(name.c_str(), Num(count));
+  const long long handles = KernelHandlesOf(pid);
+  return Emit(Obj()
+                  .Add("pid", Num(pid))
+                  .Add("gdi", haveGdi ? Num(gdi) : "null")
+                  .Add("gdi_kinds", haveGdi ? kinds.Str() : "null")
+                  .Add("handles", handles >= 0 ? Num(handles) : "null")
+                  .Add("windows", Num(WindowsOf(pid)))
+                  .Add("working_set", haveMem ? Num(static_cast<long long>(mem.WorkingSetSize)) : "null")
+                  .Str(),
+              0);
+}
+
 std::vector<HWND> TopLevelWindows() {
   std::vector<HWND> all;
   EnumWindows(Collect, reinterpret_cast<LPARAM>(&all));
@@ -842,6 +1004,12 @@ int Run(std::vector<std::wstring> args) {
     return GuiResources(static_cast<DWORD>(pid));
   }
 
+  if (cmd == L"objects" && !a.empty()) {
+    long pid = 0;
+    if (!ParseInt(a[0], pid)) return Fail(L"objects [PID]");
+    return Objects(static_cast<DWORD>(pid));
+  }
+
   HWND top = FindTarget(o);
   if (!top) return Fail(L"window not found");
 
@@ -852,7 +1020,19 @@ int Run(std::vector<std::wstring> args) {
     GetWindowThreadProcessId(top, &pid);
     return GuiResources(pid);
   }
+  if (cmd == L"objects") {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(top, &pid);
+    return Objects(pid);
+  }
   if (cmd == L"close") return Close(o, top);
+  if (cmd == L"notify") {
+    if (a.size() != 1) return Fail(L"notify NAME");
+    const UINT message = RegisterWindowMessageW(a[0].c_str());
+    const bool posted = message && PostMessageW(top, message, 0, 0);
+    return Emit(Obj().Add("posted", Bool(posted)).Add("settled", Bool(posted && Settle(top, o.settleMs))).Str(),
+                posted ? 0 : 1);
+  }
   if (cmd == L"click" || cmd == L"rclick") {
     if (a.size() != 1) return Fail(cmd + L" ID|x,y");
     return Click(o, top, a[0], cmd == L"rclick");
