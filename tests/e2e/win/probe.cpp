@@ -19,6 +19,8 @@
 //   focus ID                     gives the control the keyboard focus
 //   key ID VK                    posted key down/up; VK is a number or RETURN, TAB, ESCAPE, SPACE, UP, DOWN...
 //   wait-text ID REGEX MS        waits until the control's text matches (ECMAScript regex, searched)
+//   watch-text ID MS             reads the control's text every few ms for MS ms or until the window goes;
+//                                every text it held, in order, with the ms at which each was first seen
 //   close                        WM_CLOSE, then waits for the window and its process to end
 //   notify NAME                  posts the registered window message NAME to the window (a test hook)
 //   menu                         the open pop-up menu: where it is and, when readable, its items
@@ -31,6 +33,7 @@
 //   tray-click INDEX [left|right|double]   clicks the INDEXth icon of Wine's tray window
 //   windows                      every top-level window
 //   system                       code pages, time-zone bias and screen size of the session
+//   local-time                   the session's local time (GetLocalTime) and the host's Unix time
 //   read-file PATH               the file's bytes in hex
 //   list-dir PATH                a directory's entries
 //
@@ -838,6 +841,21 @@ int System() {
               0);
 }
 
+int LocalTime() {
+  SYSTEMTIME local;
+  GetLocalTime(&local);
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const unsigned long long ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  const double unix = static_cast<double>(ticks - 116444736000000000ULL) / 1e7;  // 100 ns since 1601
+  char text[64];
+  std::snprintf(text, sizeof text, "\"%04u-%02u-%02u  %02u:%02u:%02u.%03u\"", local.wYear, local.wMonth, local.wDay,
+                local.wHour, local.wMinute, local.wSecond, local.wMilliseconds);
+  char unixText[32];
+  std::snprintf(unixText, sizeof unixText, "%.3f", unix);
+  return Emit(Obj().Add("local", text).Add("unix", unixText).Str(), 0);
+}
+
 int ReadFileHex(const std::wstring& path) {
   HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -930,6 +948,37 @@ int WaitText(HWND top, HWND w, const std::wstring& pattern, DWORD timeoutMs) {
               matched ? 0 : 3);
 }
 
+// Reads in a tight loop, so a text that stands for a second is never missed, and the last text before
+// the window goes (a close right after a write) is caught as long as the window answers at all.
+int WatchText(HWND top, HWND w, DWORD durationMs) {
+  const DWORD start = GetTickCount();
+  std::string texts = "[", times = "[";
+  std::wstring last, text;
+  bool any = false;
+  long long goneMs = -1;
+  for (;;) {
+    if (!TextOf(w, text)) {
+      if (!IsWindow(top) || !IsWindow(w)) {
+        goneMs = GetTickCount() - start;
+        break;
+      }
+    } else if (!any || text != last) {
+      texts += (any ? "," : "") + Quote(text);
+      times += (any ? "," : "") + Num(GetTickCount() - start);
+      last = text;
+      any = true;
+    }
+    if (GetTickCount() - start >= durationMs) break;
+    Sleep(1);
+  }
+  return Emit(Obj()
+                  .Add("texts", texts + "]")
+                  .Add("ms", times + "]")
+                  .Add("window_gone_ms", goneMs >= 0 ? Num(goneMs) : "null")
+                  .Str(),
+              0);
+}
+
 int Dump(HWND top) {
   std::string controls = "[";
   bool first = true;
@@ -973,6 +1022,7 @@ int Run(std::vector<std::wstring> args) {
   // Commands that need no window.
   if (cmd == L"windows") return Windows();
   if (cmd == L"system") return System();
+  if (cmd == L"local-time") return LocalTime();
   if (cmd == L"tray") return Tray();
   if (cmd == L"tray-click") {
     long index = 0;
@@ -1090,6 +1140,11 @@ int Run(std::vector<std::wstring> args) {
     HWND target = EditOf(w);
     PostKey(target, vk);
     return Emit(Obj().Add("vk", Num(vk)).Add("settled", Bool(Settle(top, o.settleMs))).Str(), 0);
+  }
+  if (cmd == L"watch-text") {
+    long ms = 0;
+    if (a.size() != 2 || !ParseInt(a[1], ms) || ms < 0) return Fail(L"watch-text ID MS");
+    return WatchText(top, w, static_cast<DWORD>(ms));
   }
   if (cmd == L"wait-text") {
     long ms = 0;
