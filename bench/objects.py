@@ -163,8 +163,13 @@ def main():
     parser.add_argument("--every", type=int, default=100, help="a row of figures every this many ticks")
     parser.add_argument("--interval", type=int, default=10,
                         help="seconds of the interval synchronisation during the run; 0 turns it off")
-    parser.add_argument("--warm-up", type=int, default=5, help="ticks before the first row (start-up settles)")
+    parser.add_argument("--warm-up", type=int, default=None,
+                        help="ticks before the first row: start-up and the first fetch have made what they "
+                             "keep (default: the interval plus 5, or 5)")
     args = parser.parse_args()
+    if args.warm_up is None:
+        args.warm_up = args.interval + 5 if args.interval > 0 else 5
+    args.ticks = max(args.ticks, args.warm_up + 1)
 
     reason = wine.available()
     if reason:
