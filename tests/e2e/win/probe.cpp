@@ -587,13 +587,15 @@ struct WineGdiEntry {
 static_assert(sizeof(WineGdiEntry) == 24, "Wine's GDI handle entry");
 constexpr size_t kGdiTableEntries = 0x10000;
 
-const char* GdiTypeName(uint8_t type) {
-  switch (type) {
+// The object's full type is the low byte of the handle's upper word, kept in `unique`; 0x80 marks a
+// stock object. (`type` holds only the base type, the same for brushes and pens.)
+const char* GdiTypeName(uint8_t fullType) {
+  switch (fullType & 0x7f) {
     case 0x01: return "dc";
+    case 0x41: return "memory_dc";
     case 0x04: return "region";
-    case 0x05: return "bitmap";
+    case 0x09: return "bitmap";
     case 0x08: return "palette";
-    case 0x09: return "colorspace";
     case 0x0a: return "font";
     case 0x10: return "brush";
     case 0x30: return "pen";
@@ -631,8 +633,11 @@ bool GdiObjectsOf(HANDLE process, std::map<std::string, long long>& byType, long
   for (const WineGdiEntry& e : entries) {
     if (!e.type) continue;
     ++total;
-    const char* name = GdiTypeName(e.type);
-    byType[name ? name : "type_" + std::to_string(e.type)]++;
+    const uint8_t fullType = static_cast<uint8_t>(e.unique & 0xff);
+    const char* name = GdiTypeName(fullType);
+    char other[16];
+    std::snprintf(other, sizeof other, "type_%02x", fullType & 0x7f);
+    byType[name ? name : other]++;
   }
   return true;
 }
