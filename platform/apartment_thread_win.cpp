@@ -7,6 +7,8 @@
 #include <new>
 #include <utility>
 
+#include "platform/scoped_handle_win.h"
+
 namespace lumvo {
 namespace {
 
@@ -14,27 +16,13 @@ namespace {
 // few milliseconds, and a window that is closing must never hang on it.
 constexpr DWORD kEndBoundMs = 2000;
 
-class ScopedHandle {
- public:
-  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-  ~ScopedHandle() {
-    if (handle_) CloseHandle(handle_);
-  }
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
 }  // namespace
 
 struct ApartmentThreadShared {
   explicit ApartmentThreadShared(std::function<void()> lastCall) : last(std::move(lastCall)) {}
 
-  ScopedHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // a call is waiting, or the end
-  ScopedHandle done{CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // the call has finished
+  KernelHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // a call is waiting, or the end
+  KernelHandle done{CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // the call has finished
   std::mutex lock;
   std::function<void()> call;
   std::function<void()> last;
@@ -62,7 +50,7 @@ DWORD WINAPI ThreadMain(LPVOID parameter) {
   }
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   for (;;) {
-    WaitAnswering(shared->wake.get());
+    WaitAnswering(shared->wake.Get());
     std::function<void()> call;
     {
       std::lock_guard<std::mutex> guard(shared->lock);
@@ -73,7 +61,7 @@ DWORD WINAPI ThreadMain(LPVOID parameter) {
     std::lock_guard<std::mutex> guard(shared->lock);
     shared->busy = false;
     if (shared->ending) break;
-    SetEvent(shared->done.get());
+    SetEvent(shared->done.Get());
   }
   if (shared->last) shared->last();
   if (SUCCEEDED(com)) CoUninitialize();
@@ -84,7 +72,7 @@ DWORD WINAPI ThreadMain(LPVOID parameter) {
 
 ApartmentThread::ApartmentThread(std::function<void()> last)
     : shared_(std::make_shared<ApartmentThreadShared>(std::move(last))) {
-  if (!shared_->wake.get() || !shared_->done.get()) return;
+  if (!shared_->wake.Get() || !shared_->done.Get()) return;
   auto* handed = new (std::nothrow) std::shared_ptr<ApartmentThreadShared>(shared_);
   if (!handed) return;
   thread_ = CreateThread(nullptr, 0, ThreadMain, handed, 0, nullptr);
@@ -97,7 +85,7 @@ ApartmentThread::~ApartmentThread() {
     std::lock_guard<std::mutex> guard(shared_->lock);
     shared_->ending = true;
   }
-  SetEvent(shared_->wake.get());
+  SetEvent(shared_->wake.Get());
   if (!givenUp_) WaitForSingleObject(thread_, kEndBoundMs);
   CloseHandle(thread_);
 }
@@ -109,13 +97,13 @@ bool ApartmentThread::Run(std::function<void()> call, uint32_t boundMs) {
     shared_->call = std::move(call);
     shared_->busy = true;
   }
-  SetEvent(shared_->wake.get());
+  SetEvent(shared_->wake.Get());
   // A plain wait: nothing of this thread's queue is dispatched while the call runs.
-  if (WaitForSingleObject(shared_->done.get(), boundMs) == WAIT_OBJECT_0) return true;
+  if (WaitForSingleObject(shared_->done.Get(), boundMs) == WAIT_OBJECT_0) return true;
   std::lock_guard<std::mutex> guard(shared_->lock);
   if (!shared_->busy) {
     // It finished right at the bound and has signalled; take that signal so the next call waits anew.
-    WaitForSingleObject(shared_->done.get(), 0);
+    WaitForSingleObject(shared_->done.Get(), 0);
     return true;
   }
   givenUp_ = true;

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "platform/scoped_handle_win.h"
 #include "platform/text_win.h"
 
 // <windows.h> renames DeleteFile to DeleteFileW; the interface's own name is meant here.
@@ -15,21 +16,6 @@
 namespace lumvo {
 
 namespace {
-
-class ScopedKey {
- public:
-  ScopedKey() = default;
-  ~ScopedKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  ScopedKey(const ScopedKey&) = delete;
-  ScopedKey& operator=(const ScopedKey&) = delete;
-  HKEY* Receive() { return &key_; }
-  HKEY Get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 template <typename T>
 class ScopedComPtr {
@@ -51,7 +37,7 @@ class ScopedComPtr {
 
 RegistryText WinShell::ReadUserValue(std::string_view keyPath, std::string_view valueName) {
   RegistryText result;
-  ScopedKey key;
+  RegistryKey key;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, WidenGbk(keyPath).c_str(), 0, KEY_QUERY_VALUE, key.Receive()) !=
       ERROR_SUCCESS)
     return result;

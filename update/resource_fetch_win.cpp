@@ -3,27 +3,13 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include "platform/scoped_handle_win.h"
+
 namespace lumvo {
 namespace {
 
 constexpr char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
 constexpr char kRequestHeaders[] = "Accept: */*\r\n\r\n";
-
-class InternetHandle {
- public:
-  explicit InternetHandle(HINTERNET handle) : handle_(handle) {}
-  ~InternetHandle() {
-    if (handle_) InternetCloseHandle(handle_);
-  }
-  InternetHandle(const InternetHandle&) = delete;
-  InternetHandle& operator=(const InternetHandle&) = delete;
-
-  HINTERNET get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-
- private:
-  HINTERNET handle_;
-};
 
 // One root handle for the whole run, opened on first use. It is deliberately never closed: the process
 // ends without waiting for the notice thread, which may still be inside a request then.
@@ -50,9 +36,9 @@ std::string FetchResource(std::string_view address) {
   DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
   if (parts->secure) flags |= INTERNET_FLAG_SECURE;
   const InternetHandle request(
-      HttpOpenRequestA(connection.get(), "GET", parts->path.c_str(), "HTTP/1.0", nullptr, nullptr, flags, 0));
+      HttpOpenRequestA(connection.Get(), "GET", parts->path.c_str(), "HTTP/1.0", nullptr, nullptr, flags, 0));
   if (!request) return {};
-  if (!HttpSendRequestA(request.get(), kRequestHeaders, static_cast<DWORD>(sizeof kRequestHeaders - 1),
+  if (!HttpSendRequestA(request.Get(), kRequestHeaders, static_cast<DWORD>(sizeof kRequestHeaders - 1),
                         nullptr, 0)) {
     return {};
   }
@@ -60,12 +46,12 @@ std::string FetchResource(std::string_view address) {
   char length[32] = {};
   DWORD lengthSize = sizeof length;
   std::string contentLength;
-  if (HttpQueryInfoA(request.get(), HTTP_QUERY_CONTENT_LENGTH, length, &lengthSize, nullptr)) {
+  if (HttpQueryInfoA(request.Get(), HTTP_QUERY_CONTENT_LENGTH, length, &lengthSize, nullptr)) {
     contentLength.assign(length, lengthSize);
   }
   const ReadFunction read = [&request](char* into, size_t size, size_t& got) {
     DWORD n = 0;
-    const BOOL ok = InternetReadFile(request.get(), into, static_cast<DWORD>(size), &n);
+    const BOOL ok = InternetReadFile(request.Get(), into, static_cast<DWORD>(size), &n);
     got = n;
     return ok != FALSE;
   };

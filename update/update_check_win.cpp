@@ -5,32 +5,15 @@
 
 #include <string>
 
+#include "platform/scoped_handle_win.h"
 #include "platform/text_win.h"
 #include "update/resource_fetch_win.h"
 
 namespace lumvo {
 namespace {
 
-class ThreadHandle {
- public:
-  ThreadHandle() = default;
-  ~ThreadHandle() {
-    if (handle_) CloseHandle(handle_);
-  }
-  ThreadHandle(const ThreadHandle&) = delete;
-  ThreadHandle& operator=(const ThreadHandle&) = delete;
-
-  void reset(HANDLE handle) {
-    if (handle_) CloseHandle(handle_);
-    handle_ = handle;
-  }
-
- private:
-  HANDLE handle_ = nullptr;
-};
-
 // Kept open for the rest of the run, as the check thread's record; nothing waits on it.
-ThreadHandle updateThread;
+KernelHandle updateThread;
 
 // ShellExecute, which opens the download page from this thread, wants COM on the calling thread.
 class ComApartment {
@@ -64,7 +47,7 @@ DWORD WINAPI CheckThread(LPVOID parameter) {
 
 void OnUpdateTimer(UpdateContext& context) {
   if (!BeginUpdateCheck(context)) return;
-  updateThread.reset(CreateThread(nullptr, 0, CheckThread, &context, 0, nullptr));
+  updateThread.Reset(CreateThread(nullptr, 0, CheckThread, &context, 0, nullptr));
 }
 
 int GbkMessageBox(std::string_view text, std::string_view title, uint32_t style) {
