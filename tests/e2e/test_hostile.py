@@ -1,0 +1,130 @@
+"""Broken and hostile servers: answers cut short, oversized or garbage, servers that trickle or never
+answer. Each attempt must end within bounded time, never take a wrong time, and leave the next server
+(and the program's window) working. query.exe times single attempts with the program's own query and the
+real WinHTTP object; the program itself shows that the window stays usable."""
+
+import re
+import time
+import unittest
+
+import procinfo
+import wine
+from timeserver import Answer, TimeServer
+
+DATE = "Thu, 19 Nov 2015 03:18:29 GMT"
+LOCAL = "2015-11-19  11:18:29"      # DATE + 8 hours, as the program shows it
+HEAD = f"HTTP/1.1 200 OK\r\nDate: {DATE}\r\nContent-Length: 0\r\nConnection: close\r\n\r\n".encode()
+PAD_LINE = b"X-Pad: " + b"a" * 1000 + b"\r\n"
+QUERY_LINE = re.compile(r"(ok|fail) (\d{4}-\d\d-\d\d  \d\d:\d\d:\d\d) \((\d+) ms\)")
+
+
+def query_lines(result):
+    return [(m.group(1) == "ok", m.group(2), int(m.group(3))) for m in QUERY_LINE.finditer(result.stdout)]
+
+
+class HostileAnswerTest(wine.WineTestCase):
+    def test_broken_and_oversized_answers_fail_at_once_and_the_next_server_still_serves(self):
+        # (what the server sends, whether the attempt may take the time from it)
+        cases = [
+            ("a Date of 10,000 characters", Answer(date="x" * 10000), False),
+            ("a valid Date followed by 10,000 characters", Answer(date=DATE + " " + "9" * 10000), False),
+            ("1,000 Date headers, the first valid", Answer(dates=[DATE] * 1000), True),
+            ("1,000 Date headers, the first broken", Answer(dates=["Thu, 19 Nov"] + [DATE] * 999), False),
+            ("a megabyte of other headers before the Date", Answer(raw=b"HTTP/1.1 200 OK\r\n" + PAD_LINE * 1000 +
+                                                                 f"Date: {DATE}\r\n\r\n".encode()), True),
+            ("closed inside the status line", Answer(raw=b"HTTP/1.1 20"), False),
+            ("closed inside the Date", Answer(raw=b"HTTP/1.1 200 OK\r\nDate: Thu, 19 No"), False),
+            ("closed after the status line", Answer(raw=b"HTTP/1.1 200 OK\r\n"), False),
+            ("closed without a byte", Answer(close=True), False),
+            ("no HTTP at all", Answer(raw=b"hello\r\n\r\n"), False),
+            ("binary garbage", Answer(raw=bytes(range(256)) * 16), False),
+            ("bytes outside ASCII in the Date", Answer(raw=b"HTTP/1.1 200 OK\r\nDate: \xff\xfe\xa1\xa1" + b"\x80" * 40 +
+                                                      b"\r\nContent-Length: 0\r\n\r\n"), False),
+        ]
+        with TimeServer(lifetime=90) as server:
+            # The first answer sets the held time; every hostile one after it must leave that time alone
+            # (or, where the answer does carry the right Date, take exactly that time).
+            server.queue(Answer(date=DATE), *[answer for _, answer, _ in cases],
+                         Answer(date="Fri, 20 Nov 2015 00:00:00 GMT"))
+            result = self.session.run("query.exe", *[server.url] * (len(cases) + 2), timeout=120)
+        lines = query_lines(result)
+        self.assertEqual(len(lines), len(cases) + 2, result)
+        self.assertEqual(lines[0][:2], (True, LOCAL))
+        for (name, _, may_serve), (ok, held, ms) in zip(cases, lines[1:]):
+            with self.subTest(name):
+                self.assertEqual(held, LOCAL)
+                if not may_serve:
+                    self.assertFalse(ok)
+                self.assertLess(ms, 5000)            # a broken answer ends its attempt; no time-out needed
+        self.assertEqual(lines[-1][:2], (True, "2015-11-20  08:00:00"))
+
+    def test_a_header_flood_ends_and_its_memory_is_not_kept(self):
+        # Windows' WinHTTP refuses a head beyond 64 KB; Wine's reads all of it. Sixteen megabytes of
+        # headers, twice, must still end the attempts quickly and leave the process no bigger than one
+        # flood's worth: nothing of the first flood is kept.
+        flood = b"HTTP/1.1 200 OK\r\n" + PAD_LINE * 16000 + f"Date: {DATE}\r\n\r\n".encode()
+        with TimeServer(lifetime=90) as server:
+            server.answer(Answer(raw=flood))
+            program = self.session.spawn("query.exe", *[server.url] * 4)
+            peak = 0
+            deadline = time.monotonic() + 60
+            while program.running() and time.monotonic() < deadline:
+                snap = procinfo.sample(program.pid)
+                if snap:
+                    peak = max(peak, snap.get("peak_rss_kb", 0))
+                time.sleep(0.02)
+            self.assertIsNotNone(program.wait(5), "query.exe still running after a minute")
+        lines = [(ok, held) for ok, held, _ in query_lines(wine.Result(0, program.output(), "", 0))]
+        self.assertEqual(len(lines), 4, program.output())
+        for ok, held in lines:
+            self.assertTrue(held.startswith("2015-11-19  11:18:"), held)   # plus the whole seconds it took
+        # Four floods of 16 MB: a process that kept them would pass 200 MB.
+        self.assertLess(peak, 200 * 1024, f"peak resident {peak} kB")
+
+
+class SlowServerTest(wine.WineTestCase):
+    # Wine 8's WinHTTP object waits for the response headers without any time-out of its own; these hold
+    # until the program bounds the wait itself.
+    @unittest.expectedFailure
+    def test_a_silent_server_is_given_up_within_the_receive_timeout(self):
+        with TimeServer(lifetime=25) as server:
+            server.answer(Answer(hang=True))
+            start = time.monotonic()
+            result = self.session.run("query.exe", server.url, timeout=90)
+            took = time.monotonic() - start
+        (ok, _, ms), = query_lines(result)
+        self.assertFalse(ok)
+        self.assertLess(ms, 15000)
+        self.assertLess(took, 20)
+
+    @unittest.expectedFailure
+    def test_a_trickling_server_cannot_hold_an_attempt_beyond_the_timeouts(self):
+        # One byte a second keeps every single receive inside its time-out, forever; the attempt as a
+        # whole must still end (the four time-outs add up to 25 s), long before this server would stop.
+        endless = b"HTTP/1.1 200 OK\r\nX-Pad: " + b"a" * 200
+        with TimeServer(lifetime=50) as slow, TimeServer(lifetime=90) as good:
+            slow.answer(Answer(raw=endless, trickle_ms=1000))
+            good.answer(Answer(date=DATE))
+            start = time.monotonic()
+            result = self.session.run("query.exe", slow.url, good.url, timeout=120)
+            took = time.monotonic() - start
+        (ok1, _, ms1), (ok2, held2, _) = query_lines(result)
+        self.assertFalse(ok1)
+        self.assertLess(ms1, 35000)
+        self.assertEqual((ok2, held2), (True, LOCAL))
+        self.assertLess(took, 45)
+
+    def test_a_slow_but_whole_answer_serves_with_its_delay_added(self):
+        # Every byte a tenth of a second apart: about six seconds for the head, each receive well inside
+        # its time-out. The answer serves; the seconds it took are added to its Date.
+        with TimeServer(lifetime=60) as server:
+            server.answer(Answer(raw=HEAD, trickle_ms=100))
+            result = self.session.run("query.exe", server.url, timeout=90)
+        (ok, held, ms), = query_lines(result)
+        self.assertTrue(ok, result)
+        self.assertGreaterEqual(ms, len(HEAD) * 100 - 1000)
+        self.assertEqual(held, "2015-11-19  11:18:%02d" % (29 + ms // 1000))
+
+
+if __name__ == "__main__":
+    unittest.main()
