@@ -20,8 +20,10 @@ function(lumvo_program name)
   add_executable(${name} WIN32 ${CMAKE_SOURCE_DIR}/app/entry_win.cpp ${CMAKE_SOURCE_DIR}/ui/res/lumvo.rc)
   target_link_libraries(${name} PRIVATE lumvo_win)
   target_link_options(${name} PRIVATE ${STATIC_LINK})
-  set_source_files_properties(${CMAKE_SOURCE_DIR}/ui/res/lumvo.rc PROPERTIES
-    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/ui/res/lumvo.manifest")
+  # windres reports no dependencies: rebuild the resources when a picture, the icon or the manifest changes.
+  file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/ui/res/*.bmp ${CMAKE_SOURCE_DIR}/ui/res/*.ico
+    ${CMAKE_SOURCE_DIR}/ui/res/*.h ${CMAKE_SOURCE_DIR}/ui/res/lumvo.manifest)
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/ui/res/lumvo.rc PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
 endfunction()
 
 lumvo_program(LumvoTime)
