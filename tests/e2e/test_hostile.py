@@ -126,5 +126,69 @@ class SlowServerTest(wine.WineTestCase):
         self.assertEqual(held, "2015-11-19  11:18:%02d" % (29 + ms // 1000))
 
 
+class HostileServerProgramTest(wine.WineTestCase):
+    """The real program against the same kind of servers: after each bad answer the window answers and
+    the next good server serves."""
+
+    def setUp(self):
+        s = self.session
+        s.write_file(r"C:\Windows\Kavrin.ini", "[自动校时]\r\n".encode("gbk"))
+        self.program = s.start_program()
+        self.addCleanup(self.stop)
+        # No list: each click makes exactly one attempt, at the server in the combo's text.
+        s.probe("combo-set", "组合框1")
+
+    def stop(self):
+        if self.program.running():
+            self.session.close_program()
+            if self.program.wait(15) is None:
+                self.program.popen.kill()
+
+    def fetch(self, url, expect, timeout=60):
+        s = self.session
+        s.settext("组合框1", url)
+        s.click("图形按钮_获取时间", settle=0.2, check=False)
+        return s.wait_text("编辑框_服务器时间", expect, timeout=timeout)
+
+    def test_after_each_bad_server_the_window_answers_and_a_good_server_serves(self):
+        flood = b"HTTP/1.1 200 OK\r\n" + PAD_LINE * 16000 + b"\r\n"
+        bad = [
+            ("silent for six seconds, then dropped", Answer(delay_ms=6000, close=True)),
+            ("binary garbage", Answer(raw=bytes(range(256)) * 16)),
+            ("closed inside the Date", Answer(raw=b"HTTP/1.1 200 OK\r\nDate: Thu, 19 No")),
+            ("a Date of 10,000 characters", Answer(date="x" * 10000)),
+            ("16 MB of headers and no Date", Answer(raw=flood)),
+            ("1,000 Date headers, the first broken", Answer(dates=["Thu, 19 Nov"] + [DATE] * 999)),
+        ]
+        s = self.session
+        with TimeServer(lifetime=240) as hostile, TimeServer(lifetime=240) as good:
+            for day, (name, answer) in enumerate(bad, start=1):
+                with self.subTest(name):
+                    hostile.answer(answer)
+                    start = time.monotonic()
+                    self.assertIsNotNone(self.fetch(hostile.url, "时间服务器连接失败"), name)
+                    self.assertLess(time.monotonic() - start, 30)
+                    self.assertTrue(self.program.running())
+                    self.assertEqual(s.probe("find")["_rc"], 0)
+                    c = s.dump()["named"]
+                    self.assertEqual((c["图形按钮_获取时间"]["enabled"], c["图形按钮_开始校准"]["enabled"]),
+                                     (True, False))
+                    # A different day each round, so the field cannot show an earlier round's time.
+                    good.answer(Answer(date=f"Thu, {day:02d} Nov 2035 03:18:29 GMT"))
+                    self.assertIsNotNone(self.fetch(good.url, f"^2035-11-{day:02d}  11:18:\\d\\d$"), name)
+
+    def test_repeated_floods_leave_memory_bounded(self):
+        # Each flood swells Wine's WinHTTP for the attempt; what stays afterwards must not add up.
+        sizes = []
+        with TimeServer(lifetime=240) as server:
+            for day in range(1, 7):
+                date = f"Thu, {day:02d} Nov 2035 03:18:29 GMT"
+                server.answer(Answer(raw=b"HTTP/1.1 200 OK\r\n" + PAD_LINE * 16000 + f"Date: {date}\r\n\r\n".encode()))
+                self.assertIsNotNone(self.fetch(server.url, f"^2035-11-{day:02d}  11:18:\\d\\d$"), f"flood {day}")
+                sizes.append(procinfo.sample(self.program.pid)["rss_kb"])
+        self.assertTrue(self.program.running())
+        # After the first flood the process has its peak working set; five more must not add five more.
+        self.assertLess(max(sizes[1:]) - sizes[0], 64 * 1024, f"resident kB after each flood: {sizes}")
+
 if __name__ == "__main__":
     unittest.main()
