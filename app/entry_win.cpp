@@ -160,5 +160,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   std::atexit(RunExitCleanup);  // once, after the loop: returning from WinMain runs it
 
   if (!CreateMainWindow(theApp->ctx)) return 1;
-  return RunMessageLoop([](const MSG& msg) { WatchMessage(theApp->ctx, msg); });
+  return RunMessageLoop([](const MSG& msg) { WatchMessage(theApp->ctx, msg); },
+                        [] { return theApp->ctx.mainDestroyed; });
 }

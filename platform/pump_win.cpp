@@ -22,14 +22,15 @@ void WinPump::DispatchPending() {
   }
 }
 
-int RunMessageLoop(const MessageWatch& watch) {
+int RunMessageLoop(const MessageWatch& watch, const std::function<bool()>& finished) {
   MSG msg;
-  BOOL got;
-  while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+  while (!finished()) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) return static_cast<int>(msg.wParam);
     if (got == -1) return 1;
     Dispatch(msg, watch);
   }
-  return static_cast<int>(msg.wParam);
+  return 0;
 }
 
 }  // namespace lumvo

@@ -24,7 +24,9 @@ class WinPump : public MessagePump {
   MessageWatch watch_;
 };
 
-// The main loop: runs until WM_QUIT and answers its exit code.
-int RunMessageLoop(const MessageWatch& watch);
+// The main loop: runs until `finished` says so or WM_QUIT arrives, and answers the exit code.
+// `finished` is asked before each wait: a quit request can be lost to a message loop that is not ours
+// (one that runs inside a system call and drops WM_QUIT), so the loop cannot rely on it alone.
+int RunMessageLoop(const MessageWatch& watch, const std::function<bool()>& finished);
 
 }  // namespace lumvo

@@ -131,6 +131,7 @@ void OnFooterCaption(WindowContext& ctx, LPARAM text) {
 
 void OnDestroy(WindowContext& ctx) {
   ctx.program->window.RemoveTrayIcon();
+  ctx.mainDestroyed = true;
   PostQuitMessage(0);
 }
 
@@ -202,7 +203,6 @@ void LoadResources(WindowContext& ctx) {
   ctx.font = CreateUiFont();
   ctx.whiteBrush.Reset(CreateSolidBrush(RGB(255, 255, 255)));
   ctx.flatBorderBrush.Reset(CreateSolidBrush(kFlatBorder));
-  ctx.separatorBrush.Reset(CreateSolidBrush(kSeparatorColour));
   auto bitmap = [&](int id) {
     return static_cast<HBITMAP>(
         LoadImageW(ctx.instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));

@@ -3,7 +3,10 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <cwchar>
+#include <string>
 
+#include "platform/text_win.h"
 #include "ui/res/resource.h"
 #include "ui/tray.h"
 
@@ -41,18 +44,23 @@ HICON LoadProgramIcon(HINSTANCE instance) {
 }  // namespace
 
 bool TrayIcon::Notify(DWORD action, HICON icon) {
-  // The first record layout: every shell since Windows 95 takes it.
-  NOTIFYICONDATAA nid{};
-  nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  // The first record layout: every shell since Windows 95 takes it. The wide form of that layout, so the
+  // Chinese tip reads right whatever the system's code page is (the ANSI call would convert the GBK tip
+  // through that code page).
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
   nid.hWnd = owner_;
   nid.uID = kTrayIconId;
   if (action != NIM_DELETE) {
     nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     nid.uCallbackMessage = kTrayMessage;
     nid.hIcon = icon;
-    CopyTip(nid.szTip, kTrayTip);
+    char tip[kTipBytes + 1];
+    CopyTip(tip, kTrayTip);
+    const std::wstring wide = WidenGbk(tip);
+    wcsncpy(nid.szTip, wide.c_str(), sizeof nid.szTip / sizeof nid.szTip[0] - 1);
   }
-  return Shell_NotifyIconA(action, &nid) != FALSE;
+  return Shell_NotifyIconW(action, &nid) != FALSE;
 }
 
 void TrayIcon::Set(HINSTANCE instance, HWND owner) {

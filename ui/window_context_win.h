@@ -54,6 +54,7 @@ struct WindowContext {
   Program* program = nullptr;
   HWND owner = nullptr;  // hidden; owning the main window keeps it off the taskbar
   HWND main = nullptr;
+  bool mainDestroyed = false;  // the program's life ends with the main window
   std::array<HWND, kCtlCount> hwnds{};
   std::array<ControlState, kCtlCount> states;
   HWND lastFocus = nullptr;  // given back when the window is activated again
@@ -63,7 +64,6 @@ struct WindowContext {
   FontHandle font;
   BrushHandle whiteBrush;
   BrushHandle flatBorderBrush;
-  BrushHandle separatorBrush;
   BitmapHandle frame;
   BitmapHandle dial;
   IconHandle largeIcon, smallIcon;

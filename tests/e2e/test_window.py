@@ -62,7 +62,9 @@ class WindowSessionTest(wine.WineTestCase):
             self.session.close_program()
 
     def start(self, env=None):
-        self.program = self.session.start_program(env={"LUMVO_TEST_EXIT_TRACE": EXIT_TRACE, **(env or {})})
+        # A machine busy with other Wine sessions can take a while to start one more program.
+        self.program = self.session.start_program(env={"LUMVO_TEST_EXIT_TRACE": EXIT_TRACE, **(env or {})},
+                                                  timeout=60)
         # The window exists (and has its title) while it is still being created; it is shown once the
         # start-up steps have run.
         end = time.monotonic() + 20
@@ -217,6 +219,33 @@ class WindowTest(WindowSessionTest):
             self.assertEqual(self.program.wait(10), 0)
             self.assertEqual(self.exit_trace(), ["ExitCleanup"])
             self.assertEqual(self.tray_icons(), 0)
+
+    def test_a_second_copy_starts_with_its_own_window_and_tray_icon(self):
+        first = self.start()
+        second = self.session.start_program(wait=False)
+        self.assertTrue(self.wait_for(lambda: self.tray_icons() == 2, timeout=20))
+        titles = [w for w in self.session.probe("windows")["windows"]
+                  if w["title"] == "Lumvo自动校时v3.5" and w["visible"]]
+        self.assertEqual(len({w["pid"] for w in titles}), 2)
+        for _ in range(2):
+            self.session.close_program()
+        self.assertEqual((first.wait(10), second.wait(10)), (0, 0))
+        self.assertEqual(self.tray_icons(), 0)
+
+    def test_close_during_a_fetch_waits_for_it_and_ends_cleanly(self):
+        with TimeServer(lifetime=60) as server:
+            server.answer(Answer(date="Thu, 19 Nov 2015 03:18:29 GMT", delay_ms=1500))
+            self.start()
+            self.session.settext("组合框1", server.url)
+            self.session.click("图形按钮_获取时间", settle=0)
+            self.assertTrue(server.wait_requests(1))
+            # Handled while the fetch still runs (between attempts, or inside the request's own wait,
+            # which under Wine dispatches messages and swallows the quit request): the window goes, the
+            # fetch ends against a window that is no more, and then the program ends.
+            self.session.click("图形按钮_关闭", settle=0)
+            self.assertEqual(self.program.wait(60), 0)
+        self.assertEqual(self.exit_trace(), ["ExitCleanup"])
+        self.assertEqual(self.tray_icons(), 0)
 
     def test_minimise_and_tray_clicks_park_the_window_and_bring_it_back(self):
         self.start()

@@ -330,7 +330,13 @@ class WineSession:
         its main window. `env` adds LUMVO_TEST_* values for the test build."""
         program = self.spawn("LumvoTimeTest.exe" if test_build else "LumvoTime.exe", env=env)
         if wait:
-            self.probe("find", timeout=timeout)
+            # The window has its title while it is still being created; it is shown (also when parked
+            # off-screen) once start-up has finished.
+            end = time.monotonic() + timeout
+            while not self.probe("find", timeout=max(0.1, end - time.monotonic()))["visible"]:
+                if time.monotonic() > end:
+                    raise ProbeError("the program's window was not shown in time")
+                time.sleep(0.05)
         return program
 
     def close_program(self, timeout=10.0):

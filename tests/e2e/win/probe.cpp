@@ -25,9 +25,11 @@
 //   menu-pick N                  chooses the Nth item (0-based, separators not counted) by keyboard
 //   gui-resources [PID]          GDI/USER object counts and memory of a process (default: the window's)
 //   tray                         the windows of the tray (Wine's own tray window) and their children
-//   tray-click INDEX [left|right|double]   clicks the INDEXth icon of Wine's tray window
+//   tray-click INDEX [left|right|double]   clicks the INDEXth icon of Wine's tray window, then waits
+//                                for the tray and the program's window
 //   windows                      every top-level window
 //   system                       code pages, time-zone bias and screen size of the session
+//   cursor [x,y]                 the mouse pointer's screen position, after moving it there when given
 //   read-file PATH               the file's bytes in hex
 //   list-dir PATH                a directory's entries
 //
@@ -636,12 +638,23 @@ int TrayClick(const Options& o, long index, const std::wstring& how) {
   RECT c;
   GetClientRect(w, &c);
   const LPARAM at = MAKELPARAM(c.right / 2, c.bottom / 2);
+  // The tray passes the click on to the icon's owner: wait for the tray, then for the program's window.
+  auto settle = [&]() {
+    bool settled = Settle(w, o.settleMs);
+    Options now = o;
+    now.timeoutMs = 0;
+    if (HWND top = FindTarget(now)) settled = Settle(top, o.settleMs) && settled;
+    return settled;
+  };
   if (how == L"right") {
     PostMessageW(w, WM_RBUTTONDOWN, MK_RBUTTON, at);
     PostMessageW(w, WM_RBUTTONUP, 0, at);
   } else if (how == L"double") {
     PostMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(w, WM_LBUTTONUP, 0, at);
+    // A hand's second press comes a good part of a second after the first, when the program has long
+    // handled the first; posted together, the second would land inside the first one's handler.
+    settle();
     PostMessageW(w, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
     PostMessageW(w, WM_LBUTTONUP, 0, at);
   } else if (how == L"left" || how.empty()) {
@@ -650,7 +663,7 @@ int TrayClick(const Options& o, long index, const std::wstring& how) {
   } else {
     return Fail(L"left, right or double");
   }
-  return Emit(Obj().Add("clicked", "true").Add("icon", BriefJson(w, nullptr)).Add("settled", Bool(Settle(w, o.settleMs))).Str(), 0);
+  return Emit(Obj().Add("clicked", "true").Add("icon", BriefJson(w, nullptr)).Add("settled", Bool(settle())).Str(), 0);
 }
 
 int Windows() {
@@ -674,6 +687,17 @@ int System() {
                   .Add("user_lcid", Num(GetUserDefaultLCID()))
                   .Str(),
               0);
+}
+
+int Cursor(const std::vector<std::wstring>& a) {
+  if (a.size() > 1) return Fail(L"cursor [x,y]");
+  POINT p;
+  if (a.size() == 1) {
+    if (!ParsePoint(a[0], p)) return Fail(L"cursor [x,y]");
+    SetCursorPos(p.x, p.y);
+  }
+  GetCursorPos(&p);
+  return Emit(Obj().Add("at", "[" + Num(p.x) + "," + Num(p.y) + "]").Str(), 0);
 }
 
 int ReadFileHex(const std::wstring& path) {
@@ -811,6 +835,7 @@ int Run(std::vector<std::wstring> args) {
   // Commands that need no window.
   if (cmd == L"windows") return Windows();
   if (cmd == L"system") return System();
+  if (cmd == L"cursor") return Cursor(a);
   if (cmd == L"tray") return Tray();
   if (cmd == L"tray-click") {
     long index = 0;
