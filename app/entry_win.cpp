@@ -5,12 +5,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 
 #include "app/initialise.h"
 #include "core/program.h"
 #include "platform/clock_win.h"
 #include "platform/network_win.h"
+#include "platform/object_count_win.h"
 #include "platform/pump_win.h"
 #include "platform/shell_win.h"
 #include "platform/text_win.h"
@@ -76,6 +78,52 @@ NoticeSources NoticeSourcesOfThisBuild() {
   return BuiltInNoticeSources();
 #endif
 }
+
+#ifdef LUMVO_TEST_HOOKS
+// A long run under Wine, where GetGuiResources answers 0, asks the program what it holds: on the
+// registered message below it writes the WM_TIMER events its main window has handled by timer id and
+// the live handles of its owners by kind, one "name id-or-kind count" a line and "end" last, to the file
+// named by LUMVO_TEST_OBJECT_REPORT (replaced whole, so a reader never sees half of it). The window is
+// subclassed for it, because a fetch's wait dispatches messages in a loop of its own.
+constexpr wchar_t kObjectReportMessage[] = L"LumvoTestObjectReport";
+std::wstring objectReportPath;
+UINT objectReportMessage = 0;
+std::map<WPARAM, long long> timerEvents;
+
+void WriteObjectReport() {
+  std::string text;
+  for (const auto& [id, count] : timerEvents) {
+    text += "timer " + std::to_string(id) + " " + std::to_string(count) + "\n";
+  }
+  for (size_t k = 0; k < kOwnedKinds; ++k) {
+    const Owned kind = static_cast<Owned>(k);
+    text += std::string("owned ") + OwnedName(kind) + " " + std::to_string(OwnedCount::Live(kind)) + "\n";
+  }
+  text += "end\n";
+  const std::wstring partial = objectReportPath + L".part";
+  FILE* file = _wfopen(partial.c_str(), L"wb");
+  if (!file) return;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  if (std::fclose(file) == 0 && written) {
+    MoveFileExW(partial.c_str(), objectReportPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+  }
+}
+
+LRESULT CALLBACK ReportingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_TIMER) ++timerEvents[wp];
+  if (msg == objectReportMessage) {
+    WriteObjectReport();
+    return 0;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void WatchForObjectReports(HWND main) {
+  if (objectReportPath.empty()) return;
+  objectReportMessage = RegisterWindowMessageW(kObjectReportMessage);
+  if (objectReportMessage != 0) SetWindowSubclass(main, ReportingProc, 1, 0);
+}
+#endif
 
 // Everything the handlers reach, for the life of the process.
 struct App {
@@ -154,12 +202,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   InitCommonControlsEx(&controls);
 #ifdef LUMVO_TEST_HOOKS
   TestValue(L"LUMVO_TEST_EXIT_TRACE", exitTracePath);
+  TestValue(L"LUMVO_TEST_OBJECT_REPORT", objectReportPath);
 #endif
 
   theApp = new App(instance, LearnProgramPath());
   std::atexit(RunExitCleanup);  // once, after the loop: returning from WinMain runs it
 
   if (!CreateMainWindow(theApp->ctx)) return 1;
+#ifdef LUMVO_TEST_HOOKS
+  WatchForObjectReports(theApp->ctx.main);
+#endif
   return RunMessageLoop([](const MSG& msg) { WatchMessage(theApp->ctx, msg); },
                         [] { return theApp->ctx.mainDestroyed; });
 }

@@ -7,6 +7,8 @@
 
 #include <utility>
 
+#include "platform/object_count_win.h"
+
 namespace lumvo {
 
 // HFONT, HBRUSH, HPEN, HBITMAP, HRGN: released with DeleteObject.
@@ -14,7 +16,9 @@ template <typename T>
 class GdiObject {
  public:
   GdiObject() = default;
-  explicit GdiObject(T handle) : handle_(handle) {}
+  explicit GdiObject(T handle) : handle_(handle) {
+    if (handle_) OwnedCount::Taken(kKind);
+  }
   ~GdiObject() { Reset(); }
   GdiObject(const GdiObject&) = delete;
   GdiObject& operator=(const GdiObject&) = delete;
@@ -27,13 +31,21 @@ class GdiObject {
   T Get() const { return handle_; }
   explicit operator bool() const { return handle_ != nullptr; }
   void Reset(T handle = nullptr) {
-    if (handle_) DeleteObject(handle_);
+    if (handle_) {
+      DeleteObject(handle_);
+      OwnedCount::Gone(kKind);
+    }
     handle_ = handle;
+    if (handle_) OwnedCount::Taken(kKind);
   }
   // Hands the handle to an owner outside the program (SetWindowRgn takes the region).
-  T Release() { return std::exchange(handle_, nullptr); }
+  T Release() {
+    if (handle_) OwnedCount::Gone(kKind);
+    return std::exchange(handle_, nullptr);
+  }
 
  private:
+  static constexpr Owned kKind = OwnedKindOf<T>::kind;
   T handle_ = nullptr;
 };
 
@@ -46,7 +58,9 @@ using RegionHandle = GdiObject<HRGN>;
 class IconHandle {
  public:
   IconHandle() = default;
-  explicit IconHandle(HICON icon) : icon_(icon) {}
+  explicit IconHandle(HICON icon) : icon_(icon) {
+    if (icon_) OwnedCount::Taken(Owned::Icon);
+  }
   ~IconHandle() { Reset(); }
   IconHandle(const IconHandle&) = delete;
   IconHandle& operator=(const IconHandle&) = delete;
@@ -58,8 +72,12 @@ class IconHandle {
   HICON Get() const { return icon_; }
   explicit operator bool() const { return icon_ != nullptr; }
   void Reset(HICON icon = nullptr) {
-    if (icon_) DestroyIcon(icon_);
+    if (icon_) {
+      DestroyIcon(icon_);
+      OwnedCount::Gone(Owned::Icon);
+    }
     icon_ = icon;
+    if (icon_) OwnedCount::Taken(Owned::Icon);
   }
 
  private:
@@ -68,9 +86,13 @@ class IconHandle {
 
 class MenuHandle {
  public:
-  explicit MenuHandle(HMENU menu) : menu_(menu) {}
+  explicit MenuHandle(HMENU menu) : menu_(menu) {
+    if (menu_) OwnedCount::Taken(Owned::Menu);
+  }
   ~MenuHandle() {
-    if (menu_) DestroyMenu(menu_);
+    if (!menu_) return;
+    DestroyMenu(menu_);
+    OwnedCount::Gone(Owned::Menu);
   }
   MenuHandle(const MenuHandle&) = delete;
   MenuHandle& operator=(const MenuHandle&) = delete;
@@ -83,9 +105,13 @@ class MenuHandle {
 // A memory device context compatible with the screen.
 class MemoryDc {
  public:
-  MemoryDc() : dc_(CreateCompatibleDC(nullptr)) {}
+  MemoryDc() : dc_(CreateCompatibleDC(nullptr)) {
+    if (dc_) OwnedCount::Taken(Owned::MemoryDc);
+  }
   ~MemoryDc() {
-    if (dc_) DeleteDC(dc_);
+    if (!dc_) return;
+    DeleteDC(dc_);
+    OwnedCount::Gone(Owned::MemoryDc);
   }
   MemoryDc(const MemoryDc&) = delete;
   MemoryDc& operator=(const MemoryDc&) = delete;
@@ -98,9 +124,13 @@ class MemoryDc {
 // GetDC / GetWindowDC paired with ReleaseDC.
 class WindowDc {
  public:
-  WindowDc(HWND hwnd, bool wholeWindow) : hwnd_(hwnd), dc_(wholeWindow ? GetWindowDC(hwnd) : GetDC(hwnd)) {}
+  WindowDc(HWND hwnd, bool wholeWindow) : hwnd_(hwnd), dc_(wholeWindow ? GetWindowDC(hwnd) : GetDC(hwnd)) {
+    if (dc_) OwnedCount::Taken(Owned::WindowDc);
+  }
   ~WindowDc() {
-    if (dc_) ReleaseDC(hwnd_, dc_);
+    if (!dc_) return;
+    ReleaseDC(hwnd_, dc_);
+    OwnedCount::Gone(Owned::WindowDc);
   }
   WindowDc(const WindowDc&) = delete;
   WindowDc& operator=(const WindowDc&) = delete;

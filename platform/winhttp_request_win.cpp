@@ -3,8 +3,12 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <array>
+#include <memory>
 #include <new>
 #include <string>
+
+#include "platform/apartment_thread_win.h"
 
 namespace lumvo {
 namespace {
@@ -22,6 +26,10 @@ class ScopedDispatch {
   ScopedDispatch(const ScopedDispatch&) = delete;
   ScopedDispatch& operator=(const ScopedDispatch&) = delete;
   IDispatch* get() const { return object_; }
+  void reset(IDispatch* object) {
+    if (object_) object_->Release();
+    object_ = object;
+  }
 
  private:
   IDispatch* object_;
@@ -52,7 +60,8 @@ class ScopedVariant {
     VariantClear(&value_);
     std::wstring wide;
     if (!gbk.empty()) {
-      const int n = MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
+      const int n =
+          MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
       if (n <= 0) return false;
       wide.resize(static_cast<size_t>(n));
       MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), static_cast<int>(gbk.size()), &wide[0], n);
@@ -74,7 +83,8 @@ std::string ToGbk(const wchar_t* text, UINT length) {
   // header ends at the first NUL, as it would for any C caller.
   length = static_cast<UINT>(wcsnlen(text, length));
   if (length == 0) return {};
-  const int n = WideCharToMultiByte(kGbkCodePage, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(kGbkCodePage, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
   if (n <= 0) return {};
   std::string out(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(kGbkCodePage, 0, text, static_cast<int>(length), &out[0], n, nullptr, nullptr);
@@ -85,6 +95,7 @@ std::string ToGbk(const wchar_t* text, UINT length) {
 // reversed, which this does. A property put passes its value as the last argument.
 HRESULT Call(IDispatch* object, const wchar_t* name, WORD kind, ScopedVariant* const* args, UINT count,
              VARIANT* result) {
+  if (!object) return E_POINTER;
   DISPID member = 0;
   LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
   HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &member);
@@ -112,23 +123,40 @@ HRESULT Call(IDispatch* object, const wchar_t* name, WORD kind, ScopedVariant* c
   return hr;
 }
 
+// Everything one request holds. It lives on the request's own thread: only that thread calls the
+// object; the owner reads what a call left here once the call has finished.
+//
 // Time-outs and options are written when they are set and written again after each `Open`: some
 // versions of the object start every `Open` from their defaults (Wine's forgets both), which would
 // follow redirects and wait far longer than asked. Writing them twice changes nothing where they stick.
-class WinHttpRequest final : public TimeRequest {
+class Exchange {
  public:
-  explicit WinHttpRequest(IDispatch* object) : object_(object) {}
+  Exchange() = default;
+  Exchange(const Exchange&) = delete;
+  Exchange& operator=(const Exchange&) = delete;
 
-  void SetTimeouts(int resolveMs, int connectMs, int sendMs, int receiveMs) override {
-    timeouts_[0] = resolveMs;
-    timeouts_[1] = connectMs;
-    timeouts_[2] = sendMs;
-    timeouts_[3] = receiveMs;
+  void Create() {
+    CLSID clsid;
+    if (FAILED(CLSIDFromProgID(L"WinHttp.WinHttpRequest.5.1", &clsid))) return;
+    IDispatch* object = nullptr;
+    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                reinterpret_cast<void**>(&object)))) {
+      return;
+    }
+    object_.reset(object);
+  }
+
+  bool Created() const { return object_.get() != nullptr; }
+
+  void Release() { object_.reset(nullptr); }
+
+  void SetTimeouts(const std::array<int, 4>& timeouts) {
+    for (int i = 0; i < 4; ++i) timeouts_[i] = timeouts[i];
     haveTimeouts_ = true;
     WriteTimeouts();
   }
 
-  void SetOption(int index, int value) override {
+  void SetOption(int index, int value) {
     if (index >= 0 && index < kOptionSlots) {
       options_[index] = value;
       optionSet_[index] = true;
@@ -136,7 +164,7 @@ class WinHttpRequest final : public TimeRequest {
     WriteOption(index, value);
   }
 
-  void Open(std::string_view method, std::string_view url, bool async) override {
+  void Open(const std::string& method, const std::string& url, bool async) {
     ScopedVariant m, u, a;
     if (!m.SetText(method) || !u.SetText(url)) return;
     a.SetBool(async);
@@ -148,16 +176,19 @@ class WinHttpRequest final : public TimeRequest {
     }
   }
 
-  void Send() override { Call(object_.get(), L"Send", DISPATCH_METHOD, nullptr, 0, nullptr); }
+  void Send() { Call(object_.get(), L"Send", DISPATCH_METHOD, nullptr, 0, nullptr); }
 
-  std::string GetResponseHeader(std::string_view name) override {
-    ScopedVariant header, value;
-    if (!header.SetText(name)) return {};
-    ScopedVariant* args[] = {&header};
-    if (FAILED(Call(object_.get(), L"GetResponseHeader", DISPATCH_METHOD, args, 1, value.get()))) return {};
-    if (V_VT(value.get()) != VT_BSTR) return {};
-    return ToGbk(V_BSTR(value.get()), SysStringLen(V_BSTR(value.get())));
+  void ReadHeader(const std::string& name) {
+    header_.clear();
+    ScopedVariant text, value;
+    if (!text.SetText(name)) return;
+    ScopedVariant* args[] = {&text};
+    if (FAILED(Call(object_.get(), L"GetResponseHeader", DISPATCH_METHOD, args, 1, value.get()))) return;
+    if (V_VT(value.get()) != VT_BSTR) return;
+    header_ = ToGbk(V_BSTR(value.get()), SysStringLen(V_BSTR(value.get())));
   }
+
+  const std::string& Header() const { return header_; }
 
  private:
   static constexpr int kOptionSlots = 32;  // the object's options are numbered from 0 to about 20
@@ -180,26 +211,79 @@ class WinHttpRequest final : public TimeRequest {
     Call(object_.get(), L"Option", DISPATCH_PROPERTYPUT, args, 2, nullptr);
   }
 
-  ScopedDispatch object_;
+  ScopedDispatch object_{nullptr};
   int timeouts_[4] = {};
   bool haveTimeouts_ = false;
   int options_[kOptionSlots] = {};
   bool optionSet_[kOptionSlots] = {};
+  std::string header_;
+};
+
+// Creating the object, setting it up and reading a header never touch the network; this bound only
+// keeps a stuck object from holding the program.
+constexpr uint32_t kLocalCallBoundMs = 5000;
+// The object's own receive time-out when nobody sets one.
+constexpr uint32_t kDefaultReceiveMs = 30000;
+
+// The request runs on a thread of its own, and the program's thread waits for each step without
+// dispatching a single window message. Two reasons, both measured under Wine 8: its synchronous Send
+// dispatches the calling thread's window messages while it waits (the program's timers and clicks
+// would run inside a query), and it ignores the receive time-out (a server that accepts and never
+// answers holds Send until the server drops the connection). Its WaitForResponse does both as well,
+// whatever time-out it is given, so the asynchronous mode is no way out on the calling thread.
+class WinHttpRequest final : public TimeRequest {
+ public:
+  explicit WinHttpRequest(std::shared_ptr<Exchange> exchange)
+      : exchange_(exchange), thread_([exchange] { exchange->Release(); }) {}
+
+  bool Start() {
+    return thread_.Run([e = exchange_] { e->Create(); }, kLocalCallBoundMs) && exchange_->Created();
+  }
+
+  void SetTimeouts(int resolveMs, int connectMs, int sendMs, int receiveMs) override {
+    const std::array<int, 4> timeouts = {resolveMs, connectMs, sendMs, receiveMs};
+    receiveBoundMs_ = receiveMs > 0 ? static_cast<uint32_t>(receiveMs) : kDefaultReceiveMs;
+    thread_.Run([e = exchange_, timeouts] { e->SetTimeouts(timeouts); }, kLocalCallBoundMs);
+  }
+
+  void SetOption(int index, int value) override {
+    thread_.Run([e = exchange_, index, value] { e->SetOption(index, value); }, kLocalCallBoundMs);
+  }
+
+  void Open(std::string_view method, std::string_view url, bool async) override {
+    thread_.Run(
+        [e = exchange_, m = std::string(method), u = std::string(url), async] { e->Open(m, u, async); },
+        kLocalCallBoundMs);
+  }
+
+  // One attempt lasts no longer than the receive time-out, counted from here, because Wine does not
+  // apply it at all. Windows counts it from the moment the request has gone out, so there the object
+  // ends a silent server's attempt at about the same time. An attempt given up reads as no answer, as
+  // a time-out of the object does; its thread finishes on its own and lets go of the object when the
+  // server gives up.
+  void Send() override {
+    thread_.Run([e = exchange_] { e->Send(); }, receiveBoundMs_);
+  }
+
+  std::string GetResponseHeader(std::string_view name) override {
+    if (!thread_.Run([e = exchange_, n = std::string(name)] { e->ReadHeader(n); }, kLocalCallBoundMs))
+      return {};
+    return exchange_->Header();
+  }
+
+ private:
+  std::shared_ptr<Exchange> exchange_;
+  ApartmentThread thread_;  // after exchange_: it ends (and releases the object) first
+  uint32_t receiveBoundMs_ = kDefaultReceiveMs;
 };
 
 }  // namespace
 
 std::unique_ptr<TimeRequest> WinHttpRequestFactory::Create() {
-  CLSID clsid;
-  if (FAILED(CLSIDFromProgID(L"WinHttp.WinHttpRequest.5.1", &clsid))) return nullptr;
-  IDispatch* object = nullptr;
-  if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                              reinterpret_cast<void**>(&object))) ||
-      !object) {
-    return nullptr;
-  }
-  std::unique_ptr<TimeRequest> request(new (std::nothrow) WinHttpRequest(object));
-  if (!request) object->Release();
+  std::shared_ptr<Exchange> exchange(new (std::nothrow) Exchange);
+  if (!exchange) return nullptr;
+  std::unique_ptr<WinHttpRequest> request(new (std::nothrow) WinHttpRequest(exchange));
+  if (!request || !request->Start()) return nullptr;
   return request;
 }
 

@@ -195,6 +195,19 @@ class ProbeTest(wine.WineTestCase):
         self.assertIsNone(self.session.wait_text(1002, r"^x", timeout=0.5, title=FIXTURE_TITLE))
         self.assertLess(time.monotonic() - start, 3)
 
+    def test_a_command_goes_out_at_the_moment_asked_and_a_match_is_timed(self):
+        # Tests place clicks within a second by the wall clock (Wine's clock is the host's).
+        n = len(self.events())
+        at = time.time() + 2.0
+        answer = self.probe("click", 1000, at=at)
+        self.assertTrue(0 <= answer["late_ms"] < 300, answer)
+        self.assertEqual(self.events(n), ["command 1000 0"])
+        self.assertGreaterEqual(time.time(), at)
+        self.probe("settext", 1002, "77")
+        before = time.time()
+        seen = self.probe("wait-text", 1002, "^77$", 3000)
+        self.assertTrue(before - 0.5 <= seen["at_ms"] / 1000 <= time.time() + 0.5, seen)
+
     def test_combo_list_is_replaced_across_processes(self):
         answer = self.probe("combo-set", 1003, "http://x.cn", "http://服务器.cn", "http://y.cn")
         self.assertEqual(answer["items"], ["http://x.cn", "http://服务器.cn", "http://y.cn"])

@@ -103,16 +103,33 @@ class QueryTest(wine.WineTestCase):
             (ok, held, _), = self.query(server.url)
             self.assertEqual((ok, held), (True, LOCAL))
 
-    # Wine 8's WinHttpRequest waits for the response headers without any time-out (its synchronous Send
-    # ignores the receive time-out), so here the query ends only when the server drops the connection.
-    # Windows ends it after the 5 s receive time-out.
-    @unittest.expectedFailure
     def test_a_silent_server_fails_within_the_receive_timeout(self):
         with TimeServer(lifetime=60) as server:
             server.answer(Answer(delay_ms=8000, close=True))   # accepts, says nothing, drops after 8 s
             (ok, held, ms), = self.query(server.url)
             self.assertEqual((ok, held), (False, ZERO))
             self.assertTrue(4500 <= ms <= 7000, f"{ms} ms")
+            # The server was asked once: the attempt was given up, not repeated.
+            self.assertEqual(len(server.requests), 1)
+
+    def test_no_window_message_is_handled_while_a_query_waits(self):
+        """The query's thread has a window with a posted message and a running timer: none of them may
+        run while the server is being asked (the program's timers and clicks would run inside the
+        query), and all of them are still there for the message loop afterwards."""
+        with TimeServer(lifetime=60) as slow, TimeServer(lifetime=60) as silent:
+            slow.answer(Answer(date=DATE, delay_ms=700))
+            silent.answer(Answer(delay_ms=7000, close=True))
+            result = self.session.run("query.exe", "--messages", slow.url, silent.url, timeout=40)
+            lines = result.stdout.splitlines()
+            self.assertEqual(len(lines), 2, result)
+            for line, outcome in zip(lines, ("ok " + LOCAL, "fail " + LOCAL)):
+                with self.subTest(line=line):
+                    m = re.fullmatch(r"(.*) \((\d+) ms\) during (\d+) after (\d+)", line)
+                    self.assertIsNotNone(m, line)
+                    self.assertEqual(m.group(1), outcome)
+                    self.assertGreaterEqual(int(m.group(2)), 600)
+                    self.assertEqual(int(m.group(3)), 0, "messages handled while the server was asked")
+                    self.assertGreaterEqual(int(m.group(4)), 2, "the posted message and the timer")
 
 
 if __name__ == "__main__":

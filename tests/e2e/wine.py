@@ -345,15 +345,17 @@ class WineSession:
 
     # -- probe --
 
-    def probe(self, *args, timeout=10.0, settle=None, title=None, class_name=None, check=True):
+    def probe(self, *args, timeout=10.0, settle=None, title=None, class_name=None, check=True, at=None):
         """Runs probe.exe with a command and returns its JSON answer as a dict. A control name in the
         position of a control id is turned into the id. Raises ProbeError when the probe reports an
-        error (exit code 1), or any failure when check=True (a wait that ended unmatched: 3)."""
+        error (exit code 1), or any failure when check=True (a wait that ended unmatched: 3).
+        `at` (a time.time() value) delivers the command at that moment; the answer's "late_ms" tells
+        how far past it the command went out."""
         if len(args) == 1 and isinstance(args[0], (list, tuple)):
             args = tuple(args[0])
         args = [str(a) for a in args]
         if len(args) >= 2 and args[0] in ("click", "rclick", "settext", "type", "combo-set", "focus", "key",
-                                          "wait-text"):
+                                          "wait-text", "watch-text"):
             try:
                 args[1] = str(control_id(args[1]))
             except KeyError:
@@ -365,9 +367,15 @@ class WineSession:
             options += ["--title", title]
         if class_name is not None:
             options += ["--class", class_name]
+        if at is not None:
+            options += ["--at", str(int(at * 1000))]
         wait_ms = 0
         if args and args[0] == "wait-text" and len(args) >= 4:
             wait_ms = int(args[3])
+        if args and args[0] == "watch-text" and len(args) >= 3:
+            wait_ms = int(args[2])
+        if at is not None:
+            wait_ms += max(0, int((at - time.time()) * 1000))
         result = self.run("probe.exe", *options, *args, timeout=timeout + wait_ms / 1000 + 30)
         try:
             answer = json.loads(result.stdout)
@@ -398,6 +406,13 @@ class WineSession:
         """Waits until the control's text matches; returns the text, or None when it never did."""
         answer = self.probe("wait-text", control, regex, int(timeout * 1000), check=False, **kw)
         return answer["text"] if answer.get("matched") else None
+
+    def watch_text(self, control, seconds, **kw):
+        """Every text the control held during `seconds` (or until the window went), in order, with the
+        seconds at which each was first seen: ([text...], [s...], seconds when the window went or None)."""
+        answer = self.probe("watch-text", control, int(seconds * 1000), **kw)
+        gone = answer.get("window_gone_ms")
+        return answer["texts"], [ms / 1000 for ms in answer["ms"]], None if gone is None else gone / 1000
 
     # -- files in the prefix --
 

@@ -11,6 +11,7 @@
 // of the main window):
 //   find                         the window's handle, process and visibility
 //   dump                         the window and every descendant control
+//   text                         the window's own text by WM_GETTEXT (a tooltip answers with its tip)
 //   click ID|x,y                 BM_CLICK for buttons, posted left button down/up otherwise
 //   rclick ID|x,y                posted right button down/up (a window shows its context menu)
 //   settext ID TEXT              WM_SETTEXT
@@ -19,19 +20,29 @@
 //   focus ID                     gives the control the keyboard focus
 //   key ID VK                    posted key down/up; VK is a number or RETURN, TAB, ESCAPE, SPACE, UP, DOWN...
 //   wait-text ID REGEX MS        waits until the control's text matches (ECMAScript regex, searched)
+//   watch-text ID MS             reads the control's text every few ms for MS ms or until the window goes;
+//                                every text it held, in order, with the ms at which each was first seen
 //   close                        WM_CLOSE, then waits for the window and its process to end
+//   notify NAME                  posts the registered window message NAME to the window (a test hook)
 //   menu                         the open pop-up menu: where it is and, when readable, its items
 //   menu-key VK...               keys for the open pop-up menu
 //   menu-pick N                  chooses the Nth item (0-based, separators not counted) by keyboard
 //   gui-resources [PID]          GDI/USER object counts and memory of a process (default: the window's)
+//   objects [PID]                what a process holds, counted where Wine keeps it: live GDI objects by
+//                                kind, kernel handles, its windows, working set (default: the window's)
 //   tray                         the windows of the tray (Wine's own tray window) and their children
 //   tray-click INDEX [left|right|double]   clicks the INDEXth icon of Wine's tray window, then waits
 //                                for the tray and the program's window
 //   windows                      every top-level window
 //   system                       code pages, time-zone bias and screen size of the session
+//   local-time                   the session's local time (GetLocalTime) and the host's Unix time
 //   cursor [x,y]                 the mouse pointer's screen position, after moving it there when given
 //   read-file PATH               the file's bytes in hex
 //   list-dir PATH                a directory's entries
+//
+// --at MS delivers a command on the target window at that moment of the wall clock (milliseconds since 1970, UTC) instead of
+// at once, so a test can place a click within a second without the probe's own start-up time in the
+// way; the answer then carries "late_ms", how far past that moment the command went out.
 //
 // Input commands (click, rclick, type, key, menu-*) post their messages and then wait, up to --settle
 // ms (default 2000), until the program has taken them: two WM_NULL round trips. "settled": false means
@@ -39,10 +50,14 @@
 #include <windows.h>
 #include <psapi.h>
 #include <shellapi.h>
+#include <winternl.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwctype>
+#include <map>
 #include <regex>
 #include <string>
 #include <vector>
@@ -112,7 +127,20 @@ class Obj {
   std::string text_;
 };
 
-int Emit(const std::string& json, int code) {
+long long lateMs = -1;  // set when --at delayed the command
+
+// Milliseconds since 1970 (UTC) by the wall clock, which under Wine is the host's.
+long long EpochMs() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  const unsigned long long ticks = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return static_cast<long long>((ticks - 116444736000000000ULL) / 10000ULL);
+}
+
+int Emit(std::string json, int code) {
+  if (lateMs >= 0 && json.size() > 2 && json.back() == '}') {
+    json.insert(json.size() - 1, ",\"late_ms\":" + std::to_string(lateMs));
+  }
   std::fwrite(json.data(), 1, json.size(), stdout);
   std::fputc('\n', stdout);
   std::fflush(stdout);
@@ -129,6 +157,7 @@ struct Options {
   bool titleGiven = false;
   DWORD timeoutMs = 10000;
   DWORD settleMs = 2000;
+  long long atMs = -1;
 };
 
 constexpr UINT kSendTimeoutMs = 1500;
@@ -562,6 +591,166 @@ int GuiResources(DWORD pid) {
   return Emit(out.Str(), 0);
 }
 
+// ---- objects of a process, where Wine keeps them ------------------------------------------------------
+// GetGuiResources and GetProcessHandleCount answer 0 under Wine 8. Wine does keep a real GDI handle
+// table per process (PEB.GdiSharedHandleTable, 65536 entries of 24 bytes, a nonzero type byte for each
+// live object, stock objects included) and lists every kernel handle of the session through
+// NtQuerySystemInformation(SystemHandleInformation). Both can be read from here.
+
+struct WineGdiEntry {
+  uint64_t object;
+  uint32_t owner;
+  uint16_t unique;
+  uint8_t type;
+  uint8_t flags;
+  uint64_t user;
+};
+static_assert(sizeof(WineGdiEntry) == 24, "Wine's GDI handle entry");
+constexpr size_t kGdiTableEntries = 0x10000;
+
+// The object's full type is the low byte of the handle's upper word, kept in `unique`; 0x80 marks a
+// stock object. (`type` holds only the base type, the same for brushes and pens.)
+const char* GdiTypeName(uint8_t fullType) {
+  switch (fullType & 0x7f) {
+    case 0x01: return "dc";
+    case 0x41: return "memory_dc";
+    case 0x04: return "region";
+    case 0x09: return "bitmap";
+    case 0x08: return "palette";
+    case 0x0a: return "font";
+    case 0x10: return "brush";
+    case 0x30: return "pen";
+    case 0x50: return "extpen";
+    default: return nullptr;
+  }
+}
+
+// Live GDI objects of the process by kind, or false when its table cannot be read (a 32-bit reader of a
+// 64-bit process, or a system that keeps the table elsewhere).
+bool GdiObjectsOf(HANDLE process, std::map<std::string, long long>& byType, long long& total) {
+  using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<QueryProcess>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  PROCESS_BASIC_INFORMATION basic = {};
+  ULONG length = 0;
+  if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, &length) != 0 || !basic.PebBaseAddress) {
+    return false;
+  }
+  const size_t tableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;  // PEB.GdiSharedHandleTable
+  uint64_t table = 0;
+  SIZE_T got = 0;
+  if (!ReadProcessMemory(process, reinterpret_cast<const char*>(basic.PebBaseAddress) + tableOffset, &table,
+                         sizeof(void*), &got) ||
+      got != sizeof(void*) || table == 0) {
+    return false;
+  }
+  std::vector<WineGdiEntry> entries(kGdiTableEntries);
+  if (!ReadProcessMemory(process, reinterpret_cast<const void*>(static_cast<uintptr_t>(table)), entries.data(),
+                         entries.size() * sizeof(WineGdiEntry), &got) ||
+      got != entries.size() * sizeof(WineGdiEntry)) {
+    return false;
+  }
+  total = 0;
+  for (const WineGdiEntry& e : entries) {
+    if (!e.type) continue;
+    ++total;
+    const uint8_t fullType = static_cast<uint8_t>(e.unique & 0xff);
+    const char* name = GdiTypeName(fullType);
+    char other[16];
+    std::snprintf(other, sizeof other, "type_%02x", fullType & 0x7f);
+    byType[name ? name : other]++;
+  }
+  return true;
+}
+
+// Kernel handles held by the process, or -1 when the system does not list them.
+long long KernelHandlesOf(DWORD pid) {
+  struct Entry {  // SYSTEM_HANDLE_ENTRY
+    ULONG pid;
+    BYTE type;
+    BYTE flags;
+    USHORT handle;
+    PVOID object;
+    ACCESS_MASK access;
+  };
+  using QuerySystem = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<QuerySystem>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  if (!query) return -1;
+  constexpr ULONG kSystemHandleInformation = 16;
+  constexpr NTSTATUS kLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
+  std::vector<char> buffer(1 << 16);
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    ULONG needed = 0;
+    const NTSTATUS status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    if (status == kLengthMismatch) {
+      buffer.resize(needed > buffer.size() ? needed + 4096 : buffer.size() * 2);
+      continue;
+    }
+    if (status != 0) return -1;
+    ULONG count = 0;
+    std::memcpy(&count, buffer.data(), sizeof count);
+    const size_t first = sizeof(void*) == 8 ? 8 : 4;  // the entries are pointer-aligned after the count
+    if (first + static_cast<size_t>(count) * sizeof(Entry) > buffer.size()) return -1;
+    long long mine = 0;
+    for (ULONG i = 0; i < count; ++i) {
+      Entry e;
+      std::memcpy(&e, buffer.data() + first + i * sizeof(Entry), sizeof e);
+      if (e.pid == pid) ++mine;
+    }
+    return mine;
+  }
+  return -1;
+}
+
+BOOL CALLBACK CollectTree(HWND w, LPARAM list) {
+  auto* all = reinterpret_cast<std::vector<HWND>*>(list);
+  all->push_back(w);
+  EnumChildWindows(w, Collect, list);
+  return TRUE;
+}
+
+// Every window of the process: top-level ones with their descendants, and message-only windows.
+long long WindowsOf(DWORD pid) {
+  std::vector<HWND> all;
+  EnumWindows(CollectTree, reinterpret_cast<LPARAM>(&all));
+  for (HWND w = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); w;
+       w = FindWindowExW(HWND_MESSAGE, w, nullptr, nullptr)) {
+    all.push_back(w);
+  }
+  long long mine = 0;
+  for (HWND w : all) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == pid) ++mine;
+  }
+  return mine;
+}
+
+int Objects(DWORD pid) {
+  HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!p) return Fail(L"cannot open the process");
+  std::map<std::string, long long> byType;
+  long long gdi = 0;
+  const bool haveGdi = GdiObjectsOf(p, byType, gdi);
+  PROCESS_MEMORY_COUNTERS mem = {};
+  mem.cb = sizeof mem;
+  const bool haveMem = GetProcessMemoryInfo(p, &mem, sizeof mem) != FALSE;
+  CloseHandle(p);
+  Obj kinds;
+  for (const auto& [name, count] : byType) kinds.Add(name.c_str(), Num(count));
+  const long long handles = KernelHandlesOf(pid);
+  return Emit(Obj()
+                  .Add("pid", Num(pid))
+                  .Add("gdi", haveGdi ? Num(gdi) : "null")
+                  .Add("gdi_kinds", haveGdi ? kinds.Str() : "null")
+                  .Add("handles", handles >= 0 ? Num(handles) : "null")
+                  .Add("windows", Num(WindowsOf(pid)))
+                  .Add("working_set", haveMem ? Num(static_cast<long long>(mem.WorkingSetSize)) : "null")
+                  .Str(),
+              0);
+}
+
 std::vector<HWND> TopLevelWindows() {
   std::vector<HWND> all;
   EnumWindows(Collect, reinterpret_cast<LPARAM>(&all));
@@ -689,6 +878,21 @@ int System() {
               0);
 }
 
+int LocalTime() {
+  SYSTEMTIME local;
+  GetLocalTime(&local);
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const unsigned long long ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  const double unix = static_cast<double>(ticks - 116444736000000000ULL) / 1e7;  // 100 ns since 1601
+  char text[64];
+  std::snprintf(text, sizeof text, "\"%04u-%02u-%02u  %02u:%02u:%02u.%03u\"", local.wYear, local.wMonth, local.wDay,
+                local.wHour, local.wMinute, local.wSecond, local.wMilliseconds);
+  char unixText[32];
+  std::snprintf(unixText, sizeof unixText, "%.3f", unix);
+  return Emit(Obj().Add("local", text).Add("unix", unixText).Str(), 0);
+}
+
 int Cursor(const std::vector<std::wstring>& a) {
   if (a.size() > 1) return Fail(L"cursor [x,y]");
   POINT p;
@@ -775,10 +979,12 @@ int WaitText(HWND top, HWND w, const std::wstring& pattern, DWORD timeoutMs) {
   std::wstring text;
   bool matched = false;
   bool read = false;
+  long long seenAt = 0;
   for (;;) {
     read = TextOf(w, text);
     if (read && std::regex_search(text, re)) {
       matched = true;
+      seenAt = EpochMs();
       break;
     }
     if (GetTickCount() - start >= timeoutMs || !IsWindow(top)) break;
@@ -788,8 +994,40 @@ int WaitText(HWND top, HWND w, const std::wstring& pattern, DWORD timeoutMs) {
                   .Add("matched", Bool(matched))
                   .Add("text", read ? Quote(text) : "null")
                   .Add("ms", Num(GetTickCount() - start))
+                  .Add("at_ms", matched ? Num(seenAt) : "null")
                   .Str(),
               matched ? 0 : 3);
+}
+
+// Reads in a tight loop, so a text that stands for a second is never missed, and the last text before
+// the window goes (a close right after a write) is caught as long as the window answers at all.
+int WatchText(HWND top, HWND w, DWORD durationMs) {
+  const DWORD start = GetTickCount();
+  std::string texts = "[", times = "[";
+  std::wstring last, text;
+  bool any = false;
+  long long goneMs = -1;
+  for (;;) {
+    if (!TextOf(w, text)) {
+      if (!IsWindow(top) || !IsWindow(w)) {
+        goneMs = GetTickCount() - start;
+        break;
+      }
+    } else if (!any || text != last) {
+      texts += (any ? "," : "") + Quote(text);
+      times += (any ? "," : "") + Num(GetTickCount() - start);
+      last = text;
+      any = true;
+    }
+    if (GetTickCount() - start >= durationMs) break;
+    Sleep(1);
+  }
+  return Emit(Obj()
+                  .Add("texts", texts + "]")
+                  .Add("ms", times + "]")
+                  .Add("window_gone_ms", goneMs >= 0 ? Num(goneMs) : "null")
+                  .Str(),
+              0);
 }
 
 int Dump(HWND top) {
@@ -824,6 +1062,10 @@ int Run(std::vector<std::wstring> args) {
       o.timeoutMs = static_cast<DWORD>(v);
     } else if (flag == L"--settle" && ParseInt(value, v) && v >= 0) {
       o.settleMs = static_cast<DWORD>(v);
+    } else if (flag == L"--at" && !value.empty()) {
+      wchar_t* end = nullptr;
+      o.atMs = std::wcstoll(value.c_str(), &end, 10);
+      if (*end != L'\0' || o.atMs < 0) return Fail(L"bad option " + flag);
     } else {
       return Fail(L"bad option " + flag);
     }
@@ -835,6 +1077,7 @@ int Run(std::vector<std::wstring> args) {
   // Commands that need no window.
   if (cmd == L"windows") return Windows();
   if (cmd == L"system") return System();
+  if (cmd == L"local-time") return LocalTime();
   if (cmd == L"cursor") return Cursor(a);
   if (cmd == L"tray") return Tray();
   if (cmd == L"tray-click") {
@@ -867,17 +1110,47 @@ int Run(std::vector<std::wstring> args) {
     return GuiResources(static_cast<DWORD>(pid));
   }
 
+  if (cmd == L"objects" && !a.empty()) {
+    long pid = 0;
+    if (!ParseInt(a[0], pid)) return Fail(L"objects [PID]");
+    return Objects(static_cast<DWORD>(pid));
+  }
+
   HWND top = FindTarget(o);
   if (!top) return Fail(L"window not found");
+  if (o.atMs >= 0) {
+    for (long long now = EpochMs(); now < o.atMs; now = EpochMs()) {
+      Sleep(static_cast<DWORD>(o.atMs - now > 20 ? o.atMs - now - 10 : 1));
+    }
+    lateMs = EpochMs() - o.atMs;
+  }
 
   if (cmd == L"find") return Emit(BriefJson(top, nullptr), 0);
   if (cmd == L"dump") return Dump(top);
+  if (cmd == L"text") {
+    std::wstring text;
+    const bool read = TextOf(top, text);
+    return Emit(Obj().Add("hwnd", Hex(reinterpret_cast<uintptr_t>(top))).Add("text", read ? Quote(text) : "null").Str(),
+                read ? 0 : 1);
+  }
   if (cmd == L"gui-resources") {
     DWORD pid = 0;
     GetWindowThreadProcessId(top, &pid);
     return GuiResources(pid);
   }
+  if (cmd == L"objects") {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(top, &pid);
+    return Objects(pid);
+  }
   if (cmd == L"close") return Close(o, top);
+  if (cmd == L"notify") {
+    if (a.size() != 1) return Fail(L"notify NAME");
+    const UINT message = RegisterWindowMessageW(a[0].c_str());
+    const bool posted = message && PostMessageW(top, message, 0, 0);
+    return Emit(Obj().Add("posted", Bool(posted)).Add("settled", Bool(posted && Settle(top, o.settleMs))).Str(),
+                posted ? 0 : 1);
+  }
   if (cmd == L"click" || cmd == L"rclick") {
     if (a.size() != 1) return Fail(cmd + L" ID|x,y");
     return Click(o, top, a[0], cmd == L"rclick");
@@ -935,6 +1208,11 @@ int Run(std::vector<std::wstring> args) {
     HWND target = EditOf(w);
     PostKey(target, vk);
     return Emit(Obj().Add("vk", Num(vk)).Add("settled", Bool(Settle(top, o.settleMs))).Str(), 0);
+  }
+  if (cmd == L"watch-text") {
+    long ms = 0;
+    if (a.size() != 2 || !ParseInt(a[1], ms) || ms < 0) return Fail(L"watch-text ID MS");
+    return WatchText(top, w, static_cast<DWORD>(ms));
   }
   if (cmd == L"wait-text") {
     long ms = 0;
