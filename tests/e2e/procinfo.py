@@ -47,3 +47,21 @@ def slope_per_hour(points):
         return None
     sxy = sum((p[0] - mx) * (p[1] - my) for p in points)
     return sxy / sxx * 3600
+
+
+def own_threads(pid):
+    """Threads of the program itself, without Wine's internal thread pool (whose idle threads Wine keeps
+    for reuse); None when the process is gone."""
+    try:
+        tasks = os.listdir(f"/proc/{pid}/task")
+    except FileNotFoundError:
+        return None
+    count = 0
+    for task in tasks:
+        try:
+            name = Path(f"/proc/{pid}/task/{task}/comm").read_text().strip()
+        except FileNotFoundError:
+            continue
+        if not name.startswith("wine_"):
+            count += 1
+    return count
