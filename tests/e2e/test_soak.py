@@ -25,6 +25,7 @@ class SoakTest(wine.WineTestCase):
             started = time.monotonic()
             time.sleep(WARM_UP_S)
             first = procinfo.sample(program.pid)
+            first_objects = s.probe("objects")
             fetches_first = len(server.requests)
             self.assertIsNotNone(first, "the program ended during the warm-up")
 
@@ -37,6 +38,7 @@ class SoakTest(wine.WineTestCase):
                 if s.probe("find", check=False).get("_rc") == 0:
                     answered += 1
             last = procinfo.sample(program.pid)
+            last_objects = s.probe("objects")
             fetches = len(server.requests) - fetches_first
             field = s.dump()["named"]["编辑框_服务器时间"]["text"]
 
@@ -51,6 +53,10 @@ class SoakTest(wine.WineTestCase):
         growth_kb = last["rss_kb"] - first["rss_kb"]
         self.assertLess(growth_kb, 32 * 1024, f"resident memory grew by {growth_kb} kB")
         self.assertLess(last["fds"] - first["fds"], 32, f"descriptors {first['fds']} -> {last['fds']}")
+        # Each fetch makes a request object, a thread, a socket and a balloon tip; none may stay.
+        for kind, bound in (("gdi", 16), ("windows", 4), ("handles", 16)):
+            self.assertLessEqual(last_objects[kind] - first_objects[kind], bound,
+                                 f"{kind}: {first_objects[kind]} -> {last_objects[kind]}")
 
         s.close_program()
         self.assertIsNotNone(program.wait(15), "the program did not end when closed")
