@@ -40,3 +40,22 @@ foreach(src ${E2E_PROGRAMS})
   target_link_libraries(${name} PRIVATE lumvo_win)
   target_link_options(${name} PRIVATE ${STATIC_LINK})
 endforeach()
+
+# Benchmark programs, one per file in bench/win: a file with a WinMain is a window program and is built
+# exactly as the program is (its start-up is measured against the program's), the others are console
+# helpers.
+file(GLOB BENCH_PROGRAMS CONFIGURE_DEPENDS bench/win/*.cpp)
+foreach(src ${BENCH_PROGRAMS})
+  get_filename_component(name ${src} NAME_WE)
+  file(STRINGS ${src} has_winmain REGEX "WinMain")
+  if(has_winmain)
+    add_executable(${name} WIN32 ${src})
+  else()
+    add_executable(${name} ${src})
+  endif()
+  target_compile_definitions(${name} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE _WIN32_WINNT=0x0601
+    WINVER=0x0601)
+  target_compile_options(${name} PRIVATE -ffunction-sections -fdata-sections)
+  target_link_libraries(${name} PRIVATE user32 gdi32 shell32)
+  target_link_options(${name} PRIVATE ${STATIC_LINK})
+endforeach()

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 
@@ -34,6 +35,30 @@ class ScopedDispatch {
  private:
   IDispatch* object_;
 };
+
+// A window that must be destroyed by the thread that made it: `reset` is called there; the destructor is
+// only a backstop for a window whose thread never ran its clean-up.
+class ScopedWindow {
+ public:
+  ScopedWindow() = default;
+  ~ScopedWindow() { reset(nullptr); }
+  ScopedWindow(const ScopedWindow&) = delete;
+  ScopedWindow& operator=(const ScopedWindow&) = delete;
+  HWND get() const { return window_; }
+  void reset(HWND window) {
+    if (window_) DestroyWindow(window_);
+    window_ = window;
+  }
+
+ private:
+  HWND window_ = nullptr;
+};
+
+// Posted to a request's own thread: give up the request being sent.
+constexpr UINT kAbortMessage = WM_APP + 1;
+constexpr const wchar_t kAbortWindowClass[] = L"LumvoTimeRequestAbort";
+
+LRESULT CALLBACK AbortWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 // A VARIANT that frees what it holds (a BSTR among others) on every path.
 class ScopedVariant {
@@ -144,11 +169,30 @@ class Exchange {
       return;
     }
     object_.reset(object);
+    CreateAbortWindow();
   }
 
   bool Created() const { return object_.get() != nullptr; }
 
-  void Release() { object_.reset(nullptr); }
+  void Release() {
+    {
+      std::lock_guard<std::mutex> guard(windowLock_);
+      abortWindow_.reset(nullptr);
+    }
+    object_.reset(nullptr);
+  }
+
+  // Any thread: asks the request's own thread to abort the request it is sending. The object keeps
+  // answering its thread's messages while Send waits, so the abort ends the Send there and then, and
+  // the thread lets go of the object and ends at once, instead of whenever the server lets go (a
+  // server that never does would keep one thread and one object per attempt).
+  void RequestAbort() {
+    std::lock_guard<std::mutex> guard(windowLock_);
+    if (abortWindow_.get()) PostMessageW(abortWindow_.get(), kAbortMessage, 0, 0);
+  }
+
+  // The request's own thread.
+  void Abort() { Call(object_.get(), L"Abort", DISPATCH_METHOD, nullptr, 0, nullptr); }
 
   void SetTimeouts(const std::array<int, 4>& timeouts) {
     for (int i = 0; i < 4; ++i) timeouts_[i] = timeouts[i];
@@ -211,13 +255,40 @@ class Exchange {
     Call(object_.get(), L"Option", DISPATCH_PROPERTYPUT, args, 2, nullptr);
   }
 
+  // A message-only window of the request's thread, through which another thread asks for the abort.
+  void CreateAbortWindow() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = AbortWindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kAbortWindowClass;
+    RegisterClassW(&wc);  // fails harmlessly once the class exists
+    HWND window = CreateWindowExW(0, kAbortWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
+                                  nullptr);
+    if (!window) return;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    std::lock_guard<std::mutex> guard(windowLock_);
+    abortWindow_.reset(window);
+  }
+
   ScopedDispatch object_{nullptr};
+  std::mutex windowLock_;
+  ScopedWindow abortWindow_;  // destroyed by Release, on the request's thread
   int timeouts_[4] = {};
   bool haveTimeouts_ = false;
   int options_[kOptionSlots] = {};
   bool optionSet_[kOptionSlots] = {};
   std::string header_;
 };
+
+LRESULT CALLBACK AbortWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == kAbortMessage) {
+    // The exchange outlives its window: Release destroys the window before anything else goes.
+    if (auto* exchange = reinterpret_cast<Exchange*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))) exchange->Abort();
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
 
 // Creating the object, setting it up and reading a header never touch the network; this bound only
 // keeps a stuck object from holding the program.
@@ -259,10 +330,10 @@ class WinHttpRequest final : public TimeRequest {
   // One attempt lasts no longer than the receive time-out, counted from here, because Wine does not
   // apply it at all. Windows counts it from the moment the request has gone out, so there the object
   // ends a silent server's attempt at about the same time. An attempt given up reads as no answer, as
-  // a time-out of the object does; its thread finishes on its own and lets go of the object when the
-  // server gives up.
+  // a time-out of the object does, and is aborted on its thread, so the thread and the object do not
+  // outlast it (a server that trickles its answer keeps every single receive inside its time-out).
   void Send() override {
-    thread_.Run([e = exchange_] { e->Send(); }, receiveBoundMs_);
+    if (!thread_.Run([e = exchange_] { e->Send(); }, receiveBoundMs_)) exchange_->RequestAbort();
   }
 
   std::string GetResponseHeader(std::string_view name) override {

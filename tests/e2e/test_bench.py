@@ -83,6 +83,28 @@ class TimeServerTest(unittest.TestCase):
             self.assertEqual(dict(headers)["Date"], stated)
             self.assertLess(arrived - int(arrived), 0.3)
 
+    def test_raw_and_trickled_answers_are_sent_as_scripted(self):
+        with TimeServer(lifetime=30) as server:
+            cut = b"HTTP/1.1 200 OK\r\nDate: Thu, 19 No"
+            server.queue(Answer(raw=cut), Answer(raw=b"HTTP/1.1 200 OK\r\n\r\n", trickle_ms=50))
+            with socket.create_connection(("127.0.0.1", server.port), timeout=5) as sock:
+                sock.sendall(b"HEAD /123.123 HTTP/1.1\r\n\r\n")
+                data = b""
+                while chunk := sock.recv(4096):
+                    data += chunk
+            self.assertEqual(data, cut)                    # exactly those bytes, then the connection ends
+
+            with socket.create_connection(("127.0.0.1", server.port), timeout=5) as sock:
+                sock.sendall(b"HEAD /123.123 HTTP/1.1\r\n\r\n")
+                start = time.monotonic()
+                chunks = []
+                while chunk := sock.recv(4096):
+                    chunks.append(chunk)
+                took = time.monotonic() - start
+            self.assertEqual(b"".join(chunks), b"HTTP/1.1 200 OK\r\n\r\n")
+            self.assertGreater(len(chunks), 5)             # byte by byte, not one piece
+            self.assertGreaterEqual(took, 18 * 0.05 - 0.05)
+
     def test_refused_port_and_bounded_lifetime(self):
         with RefusedPort() as port:
             with self.assertRaises(ConnectionRefusedError):

@@ -35,6 +35,10 @@ class Answer:
     next_second wait until just after a second boundary and send that second as the Date, so that a
                 clock set from it lies within a few tens of milliseconds of the true time
     close       close the connection without any answer (after delay_ms: a server silent that long)
+    raw         send these bytes instead of a built answer, then close (broken or hostile answers:
+                a head cut short, garbage, any header layout)
+    trickle_ms  send the answer one byte at a time, this many milliseconds apart (a server that keeps
+                the connection alive without ever finishing)
     """
     status: int = 200
     date: str | None = None
@@ -46,6 +50,8 @@ class Answer:
     next_second: bool = False
     close: bool = False
     body: bytes = b""
+    raw: bytes | None = None
+    trickle_ms: int = 0
 
     @staticmethod
     def now():
@@ -104,6 +110,9 @@ class _Handler(socketserver.BaseRequestHandler):
             return
         if answer.close:
             return
+        if answer.raw is not None:
+            self._send(server, sock, answer.raw, answer.trickle_ms)
+            return
         dates = answer.dates if answer.dates is not None else ([answer.date] if answer.date is not None else [])
         if answer.next_second:
             dates = [http_date(_after_second_boundary())]
@@ -117,7 +126,17 @@ class _Handler(socketserver.BaseRequestHandler):
         payload = ("\r\n".join(out) + "\r\n\r\n").encode("latin-1")
         if method != "HEAD":
             payload += answer.body
-        sock.sendall(payload)
+        self._send(server, sock, payload, answer.trickle_ms)
+
+    @staticmethod
+    def _send(server, sock, payload, trickle_ms):
+        if not trickle_ms:
+            sock.sendall(payload)
+            return
+        for i in range(len(payload)):
+            if i and server._stopping.wait(trickle_ms / 1000.0):
+                return
+            sock.sendall(payload[i:i + 1])
 
 
 def _after_second_boundary():
