@@ -329,8 +329,8 @@ def fail_over(report, session, hold_s=20):
     report.add("\nquery.exe asks the servers in turn with the program's query and the real WinHTTP object; "
                "the program's own rows time a click on the get-time button until the field shows "
                "\"时间服务器连接失败......\" (two probe runs of about 0.2 s each are included).")
-    report.add("The program's receive time-out is 5 s; an attempt at a silent server that lasts as long "
-               "as the server holds the connection shows that the time-out is not honoured.")
+    report.add("The receive time-out is 5 s: an attempt at a silent server should end then, not when the "
+               "server drops the connection (after 20 s here).")
 
 
 def program_fail_over(session, hold_s):
