@@ -123,6 +123,13 @@ def imported_dlls(exe, objdump):
     return sorted({m.group(1) for m in re.finditer(r"DLL Name:\s*(\S+)", out)}, key=str.lower)
 
 
+def sections_of(exe, objdump):
+    """(name, size in bytes) of each section of a PE file, largest first."""
+    out = run_text([objdump, "-h", str(exe)])
+    found = [(m.group(1), int(m.group(2), 16)) for m in re.finditer(r"^\s*\d+\s+(\.\S+)\s+([0-9a-f]+)", out, re.M)]
+    return sorted(found, key=lambda item: -item[1])
+
+
 def size(report):
     report.section("Size")
     rows = []
@@ -137,6 +144,18 @@ def size(report):
             rows.append((label, name, f"{exe.stat().st_size:,} bytes ({exe.stat().st_size / 1024:.1f} KiB)",
                          f"{len(dlls)}: " + ", ".join(dlls)))
     report.table(["build", "program", "file size", "imported DLLs"], rows)
+    section_rows = []
+    for build, objdump, label in ((WIN32, "i686-w64-mingw32-objdump", "32-bit"),
+                                  (WIN64, "x86_64-w64-mingw32-objdump", "64-bit")):
+        exe = build / "LumvoTime.exe"
+        if exe.exists():
+            sections = sections_of(exe, objdump)
+            section_rows.append((label, ", ".join(f"{name} {size / 1024:.0f} KiB" for name, size in sections
+                                                  if size >= 1024 and name != ".bss")))
+    if section_rows:
+        report.add("\nWhere LumvoTime.exe's bytes go (sections of 1 KiB or more; .rsrc holds the pictures as "
+                   "plain bitmaps, .text the program with the statically linked C++ run-time):\n")
+        report.table(["build", "sections"], section_rows)
     report.add("\nminimal_window.exe is an empty window built with the same compiler, options and static "
                "link: the floor any program of this build pays.")
 
@@ -384,7 +403,9 @@ def objects(report):
         return
     report.section("GDI / USER objects and memory over the ticks (bench/objects.py)")
     r = subprocess.run([sys.executable, str(script)], capture_output=True, text=True, timeout=3600)
-    report.add("```\n" + (r.stdout.strip() or r.stderr.strip()[-2000:]) + "\n```")
+    report.add("```\n" + r.stdout.strip() + "\n```")
+    if r.returncode != 0:
+        report.add(f"\nbench/objects.py ended with exit code {r.returncode}:\n\n```\n{r.stderr.strip()[-1500:]}\n```")
 
 
 # ---- main -------------------------------------------------------------------------------------------------
