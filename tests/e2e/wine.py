@@ -325,7 +325,7 @@ class WineSession:
             self.programs.remove(program)
         return Result(code, program.output(), program.errors(), time.monotonic() - start)
 
-    def start_program(self, test_build=True, env=None, wait=True, timeout=20.0):
+    def start_program(self, test_build=True, env=None, wait=True, timeout=60.0):
         """Starts the program (LumvoTimeTest.exe, or LumvoTime.exe with test_build=False) and waits for
         its main window. `env` adds LUMVO_TEST_* values for the test build."""
         program = self.spawn("LumvoTimeTest.exe" if test_build else "LumvoTime.exe", env=env)
