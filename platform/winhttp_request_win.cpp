@@ -5,7 +5,6 @@
 
 #include <array>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <string>
 
@@ -17,6 +16,15 @@ namespace {
 // Texts cross into the object as UTF-16 and come back as the program's GBK, whatever the system's
 // code page is.
 constexpr UINT kGbkCodePage = 936;
+
+// The object's own receive time-out when nobody sets one.
+constexpr int kDefaultReceiveMs = 30000;
+
+// The object waits for an answer in whole seconds: a receive time-out rounded up, none (0) the default.
+int WaitSeconds(int receiveMs) {
+  const int ms = receiveMs > 0 ? receiveMs : kDefaultReceiveMs;
+  return ms / 1000 + (ms % 1000 != 0 ? 1 : 0);
+}
 
 class ScopedDispatch {
  public:
@@ -35,30 +43,6 @@ class ScopedDispatch {
  private:
   IDispatch* object_;
 };
-
-// A window that must be destroyed by the thread that made it: `reset` is called there; the destructor is
-// only a backstop for a window whose thread never ran its clean-up.
-class ScopedWindow {
- public:
-  ScopedWindow() = default;
-  ~ScopedWindow() { reset(nullptr); }
-  ScopedWindow(const ScopedWindow&) = delete;
-  ScopedWindow& operator=(const ScopedWindow&) = delete;
-  HWND get() const { return window_; }
-  void reset(HWND window) {
-    if (window_) DestroyWindow(window_);
-    window_ = window;
-  }
-
- private:
-  HWND window_ = nullptr;
-};
-
-// Posted to a request's own thread: give up the request being sent.
-constexpr UINT kAbortMessage = WM_APP + 1;
-constexpr const wchar_t kAbortWindowClass[] = L"LumvoTimeRequestAbort";
-
-LRESULT CALLBACK AbortWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 // A VARIANT that frees what it holds (a BSTR among others) on every path.
 class ScopedVariant {
@@ -169,30 +153,11 @@ class Exchange {
       return;
     }
     object_.reset(object);
-    CreateAbortWindow();
   }
 
   bool Created() const { return object_.get() != nullptr; }
 
-  void Release() {
-    {
-      std::lock_guard<std::mutex> guard(windowLock_);
-      abortWindow_.reset(nullptr);
-    }
-    object_.reset(nullptr);
-  }
-
-  // Any thread: asks the request's own thread to abort the request it is sending. The object keeps
-  // answering its thread's messages while Send waits, so the abort ends the Send there and then, and
-  // the thread lets go of the object and ends at once, instead of whenever the server lets go (a
-  // server that never does would keep one thread and one object per attempt).
-  void RequestAbort() {
-    std::lock_guard<std::mutex> guard(windowLock_);
-    if (abortWindow_.get()) PostMessageW(abortWindow_.get(), kAbortMessage, 0, 0);
-  }
-
-  // The request's own thread.
-  void Abort() { Call(object_.get(), L"Abort", DISPATCH_METHOD, nullptr, 0, nullptr); }
+  void Release() { object_.reset(nullptr); }
 
   void SetTimeouts(const std::array<int, 4>& timeouts) {
     for (int i = 0; i < 4; ++i) timeouts_[i] = timeouts[i];
@@ -208,10 +173,13 @@ class Exchange {
     WriteOption(index, value);
   }
 
+  // The object always works asynchronously; a caller who asked for a synchronous request gets one from
+  // Send, which waits for the answer itself (see there).
   void Open(const std::string& method, const std::string& url, bool async) {
+    waitInSend_ = !async;
     ScopedVariant m, u, a;
     if (!m.SetText(method) || !u.SetText(url)) return;
-    a.SetBool(async);
+    a.SetBool(true);
     ScopedVariant* args[] = {&m, &u, &a};
     if (FAILED(Call(object_.get(), L"Open", DISPATCH_METHOD, args, 3, nullptr))) return;
     if (haveTimeouts_) WriteTimeouts();
@@ -220,7 +188,20 @@ class Exchange {
     }
   }
 
-  void Send() { Call(object_.get(), L"Send", DISPATCH_METHOD, nullptr, 0, nullptr); }
+  // Sends, and for a synchronous request waits for the answer no longer than the receive time-out, then
+  // aborts a request still unanswered, so that the object lets go of it at once. The object's own
+  // synchronous Send cannot be bounded this way: Wine's ignores the receive time-out, and an Abort made
+  // while it waits can leave it waiting for good (it loses the one wake-up both of them wait for).
+  void Send() {
+    if (FAILED(Call(object_.get(), L"Send", DISPATCH_METHOD, nullptr, 0, nullptr)) || !waitInSend_) return;
+    ScopedVariant seconds, answered;
+    seconds.SetInt(WaitSeconds(haveTimeouts_ ? timeouts_[3] : 0));
+    ScopedVariant* args[] = {&seconds};
+    const HRESULT hr = Call(object_.get(), L"WaitForResponse", DISPATCH_METHOD, args, 1, answered.get());
+    const bool done =
+        SUCCEEDED(hr) && V_VT(answered.get()) == VT_BOOL && V_BOOL(answered.get()) != VARIANT_FALSE;
+    if (!done) Call(object_.get(), L"Abort", DISPATCH_METHOD, nullptr, 0, nullptr);
+  }
 
   void ReadHeader(const std::string& name) {
     header_.clear();
@@ -255,53 +236,24 @@ class Exchange {
     Call(object_.get(), L"Option", DISPATCH_PROPERTYPUT, args, 2, nullptr);
   }
 
-  // A message-only window of the request's thread, through which another thread asks for the abort.
-  void CreateAbortWindow() {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = AbortWindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kAbortWindowClass;
-    RegisterClassW(&wc);  // fails harmlessly once the class exists
-    HWND window = CreateWindowExW(0, kAbortWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
-                                  nullptr);
-    if (!window) return;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    std::lock_guard<std::mutex> guard(windowLock_);
-    abortWindow_.reset(window);
-  }
-
   ScopedDispatch object_{nullptr};
-  std::mutex windowLock_;
-  ScopedWindow abortWindow_;  // destroyed by Release, on the request's thread
   int timeouts_[4] = {};
   bool haveTimeouts_ = false;
   int options_[kOptionSlots] = {};
   bool optionSet_[kOptionSlots] = {};
+  bool waitInSend_ = true;
   std::string header_;
 };
-
-LRESULT CALLBACK AbortWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == kAbortMessage) {
-    // The exchange outlives its window: Release destroys the window before anything else goes.
-    if (auto* exchange = reinterpret_cast<Exchange*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))) exchange->Abort();
-    return 0;
-  }
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
 
 // Creating the object, setting it up and reading a header never touch the network; this bound only
 // keeps a stuck object from holding the program.
 constexpr uint32_t kLocalCallBoundMs = 5000;
-// The object's own receive time-out when nobody sets one.
-constexpr uint32_t kDefaultReceiveMs = 30000;
+// How much longer than its own wait for the answer a request's thread is given to abort and report.
+constexpr uint32_t kSendReportMs = 1000;
 
 // The request runs on a thread of its own, and the program's thread waits for each step without
-// dispatching a single window message. Two reasons, both measured under Wine 8: its synchronous Send
-// dispatches the calling thread's window messages while it waits (the program's timers and clicks
-// would run inside a query), and it ignores the receive time-out (a server that accepts and never
-// answers holds Send until the server drops the connection). Its WaitForResponse does both as well,
-// whatever time-out it is given, so the asynchronous mode is no way out on the calling thread.
+// dispatching a single window message: under Wine 8 the object's waits (Send, WaitForResponse) dispatch
+// the calling thread's window messages, so the program's timers and clicks would run inside a query.
 class WinHttpRequest final : public TimeRequest {
  public:
   explicit WinHttpRequest(std::shared_ptr<Exchange> exchange)
@@ -313,7 +265,7 @@ class WinHttpRequest final : public TimeRequest {
 
   void SetTimeouts(int resolveMs, int connectMs, int sendMs, int receiveMs) override {
     const std::array<int, 4> timeouts = {resolveMs, connectMs, sendMs, receiveMs};
-    receiveBoundMs_ = receiveMs > 0 ? static_cast<uint32_t>(receiveMs) : kDefaultReceiveMs;
+    sendBoundMs_ = static_cast<uint32_t>(WaitSeconds(receiveMs)) * 1000 + kSendReportMs;
     thread_.Run([e = exchange_, timeouts] { e->SetTimeouts(timeouts); }, kLocalCallBoundMs);
   }
 
@@ -327,14 +279,11 @@ class WinHttpRequest final : public TimeRequest {
         kLocalCallBoundMs);
   }
 
-  // One attempt lasts no longer than the receive time-out, counted from here, because Wine does not
-  // apply it at all. Windows counts it from the moment the request has gone out, so there the object
-  // ends a silent server's attempt at about the same time. An attempt given up reads as no answer, as
-  // a time-out of the object does, and is aborted on its thread, so the thread and the object do not
-  // outlast it (a server that trickles its answer keeps every single receive inside its time-out).
-  void Send() override {
-    if (!thread_.Run([e = exchange_] { e->Send(); }, receiveBoundMs_)) exchange_->RequestAbort();
-  }
+  // The request's thread ends an unanswered attempt itself after the receive time-out (counted from
+  // here; a server that trickles its answer would keep each single receive inside it) and aborts it.
+  // The bound here only keeps an object that hangs regardless from holding the program: such a thread
+  // is given up, and it lets go of the object and ends whenever the object lets it.
+  void Send() override { thread_.Run([e = exchange_] { e->Send(); }, sendBoundMs_); }
 
   std::string GetResponseHeader(std::string_view name) override {
     if (!thread_.Run([e = exchange_, n = std::string(name)] { e->ReadHeader(n); }, kLocalCallBoundMs))
@@ -345,7 +294,7 @@ class WinHttpRequest final : public TimeRequest {
  private:
   std::shared_ptr<Exchange> exchange_;
   ApartmentThread thread_;  // after exchange_: it ends (and releases the object) first
-  uint32_t receiveBoundMs_ = kDefaultReceiveMs;
+  uint32_t sendBoundMs_ = static_cast<uint32_t>(WaitSeconds(0)) * 1000 + kSendReportMs;
 };
 
 }  // namespace

@@ -191,10 +191,6 @@ class HostileServerProgramTest(wine.WineTestCase):
         self.assertLess(max(sizes[1:]) - sizes[0], 64 * 1024, f"resident kB after each flood: {sizes}")
 
 class TarpitTest(wine.WineTestCase):
-    # Known open: under Wine some attempts given up against servers that never let go still keep their
-    # own thread until the server drops the connection (seen: 4 to 7 threads after twelve attempts).
-    # The attempt itself ends on time and the window stays usable; the threads do not yet end at once.
-    @unittest.expectedFailure
     def test_attempts_given_up_keep_nothing_of_the_program_and_the_rest_goes_with_the_connection(self):
         # Interval synchronisation every second against two servers that never let go while the test
         # runs: one silent, one trickling a header that never ends. Each attempt is given up after the
